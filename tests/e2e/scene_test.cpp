@@ -1,0 +1,152 @@
+// Texture sets and the uniforms the shader pair receives, end to end.
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+const char *const setNames[] = {"right", "left", "top", "bottom", "front", "back", "world"};
+const char *const fileNames[] = {"exterior", "posx", "negx", "negy", "posy", "posz", "negz"};
+
+std::vector<std::string> expectedPaths()
+{
+    std::vector<std::string> paths;
+    for (const char *set : setNames)
+        for (const char *file : fileNames)
+            paths.push_back(std::string("textures/") + set + "/" + file + ".tga");
+    return paths;
+}
+
+std::vector<std::string> texturePathLines(const Lines &lines)
+{
+    std::vector<std::string> paths;
+    for (const auto &line : lines.err)
+        if (startsWith(line, "textures/"))
+            paths.push_back(line);
+    return paths;
+}
+
+class Scene : public ::testing::Test {
+protected:
+    std::string dir;
+    ViewerProcess v;
+
+    void SetUp() override
+    {
+        dir = makeTempDir();
+        installViewer(dir);
+    }
+
+    void TearDown() override
+    {
+        stopViewer(v);
+        removeTree(dir);
+    }
+
+    void start()
+    {
+        LaunchOptions o;
+        o.program = dir + "/interior_mapping";
+        o.workingDir = "/";
+        ASSERT_TRUE(launchViewer(v, o));
+    }
+};
+
+TEST_F(Scene, LoadsTheFortyNineImagesInOrder)
+{
+    start();
+    ASSERT_TRUE(waitForFrames(v, 1));
+    EXPECT_EQ(texturePathLines(v.lines), expectedPaths());
+}
+
+TEST_F(Scene, MissingWorldImageEndsStartUpBeforeTheShaders)
+{
+    std::filesystem::remove(dir + "/textures/world/negz.tga");
+    start();
+    EXPECT_EQ(waitForExit(v), 255);
+    EXPECT_EQ(texturePathLines(v.lines), expectedPaths());
+    const auto &err = v.lines.err;
+    ASSERT_GE(err.size(), 2u);
+    EXPECT_EQ(err[err.size() - 2], "textures/world/negz.tga");
+    EXPECT_EQ(err.back(), "File open failed: No such file or directory");
+    EXPECT_EQ(countLines(err, "Vertex Shader{}"), 0);
+    EXPECT_TRUE(v.lines.out.empty());
+}
+
+// A pair whose only active uniforms are "camPos" and "wallTex"; it paints
+// everything in a colour that encodes camPos: (x + 4.5, y, z).
+const char *const camPosVertex = "void main() { gl_Position = ftransform(); }\n";
+const char *const camPosFragment = R"(
+uniform vec3 camPos;
+uniform samplerCube wallTex;
+void main()
+{
+    vec4 probe = textureCube(wallTex, vec3(1.0, 0.0, 0.0));
+    gl_FragColor = vec4(camPos.x + 4.5, camPos.y, camPos.z, 1.0);
+    if (probe.a > 2.0)   // never true; keeps wallTex active
+        gl_FragColor = probe;
+}
+)";
+
+// The standard output lines that frame `frame` wrote after "using a shader".
+std::vector<std::string> frameOutput(const Lines &lines, int frame)
+{
+    std::vector<std::string> result;
+    int seen = -1;
+    for (const auto &line : lines.out) {
+        if (line == "using a shader") {
+            if (++seen > frame)
+                break;
+        } else if (seen == frame) {
+            result.push_back(line);
+        }
+    }
+    return result;
+}
+
+TEST_F(Scene, EveryFrameLooksUpEveryUniformByName)
+{
+    writeFile(dir + "/VLight.glsl", camPosVertex);
+    writeFile(dir + "/FLight.glsl", camPosFragment);
+    start();
+    ASSERT_TRUE(waitForFrames(v, 1));
+    ASSERT_TRUE(pressAndSettle(v, ""));
+
+    const std::vector<std::string> missing = {
+        "No such uniform named baseTex",  "No such uniform named useWalls",
+        "No such uniform named wallFreq", "No such uniform named lightPos",
+        "No such uniform named lightColor", "No such uniform named offset",
+        "No such uniform named useWalls"};
+    int complete = frameCount(v.lines) - 1;   // the last may still be printing
+    ASSERT_GE(complete, 2);
+    for (int f = 0; f < complete; ++f)
+        EXPECT_EQ(frameOutput(v.lines, f), missing) << "frame " << f;
+
+    // The scene is still drawn, in the colour of the start position.
+    Screenshot shot = grabWindow(v);
+    Rgb centre = shot.at(shot.width / 2, shot.height / 2);
+    EXPECT_NEAR(centre.r, 0.5 * 255, 2);
+    EXPECT_NEAR(centre.g, 0.5 * 255, 2);
+    EXPECT_NEAR(centre.b, 0.5 * 255, 2);
+}
+
+TEST_F(Scene, CamPosFollowsTheEye)
+{
+    writeFile(dir + "/VLight.glsl", camPosVertex);
+    writeFile(dir + "/FLight.glsl", camPosFragment);
+    start();
+    ASSERT_TRUE(waitForFrames(v, 1));
+    ASSERT_TRUE(pressAndSettle(v, "w"));
+    Screenshot shot = grabWindow(v);
+    for (int y : {10, shot.height / 2, shot.height - 10}) {
+        Rgb p = shot.at(shot.width / 3, y);
+        EXPECT_NEAR(p.r, (-3.8 + 4.5) * 255, 2) << y;
+        EXPECT_NEAR(p.g, 0.5 * 255, 2) << y;
+        EXPECT_NEAR(p.b, 0.5 * 255, 2) << y;
+    }
+}
+
+}  // namespace
