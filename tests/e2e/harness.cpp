@@ -355,9 +355,9 @@ void pressNamedKey(ViewerProcess &v, const char *keysymName)
     tapKeysym(v, XStringToKeysym(keysymName), false);
 }
 
-// Presses a key and waits for a frame that began after the keyboard
-// callback ran (its two empty lines on standard error).
-static bool pressAndWaitForFrame(ViewerProcess &v, char key)
+// A frame that began after the keyboard callback ran shows as that
+// callback's two empty lines on standard error followed by camera lines.
+bool pressAndWaitForFrame(ViewerProcess &v, char key)
 {
     size_t mark = v.lines.err.size();
     pressKey(v, key);
@@ -383,30 +383,40 @@ bool pressAndSettle(ViewerProcess &v, const std::string &keys)
     return pressAndWaitForFrame(v, settleKey) && pressAndWaitForFrame(v, settleKey);
 }
 
-Screenshot grabWindow(ViewerProcess &v)
+// Reads a rectangle of the viewer window (24-bit TrueColor, as Xvfb runs).
+static Screenshot grabRectangle(ViewerProcess &v, int x0, int y0, int width, int height)
 {
-    Display *dpy = display();
-    Window w = viewerWindow(v);
-    XWindowAttributes attr;
-    XGetWindowAttributes(dpy, w, &attr);
-    XImage *image = XGetImage(dpy, w, 0, 0, attr.width, attr.height, AllPlanes, ZPixmap);
+    XImage *image = XGetImage(display(), viewerWindow(v), x0, y0, width, height,
+                              AllPlanes, ZPixmap);
     if (image == NULL)
         throw std::runtime_error("XGetImage failed");
 
     Screenshot shot;
-    shot.width = attr.width;
-    shot.height = attr.height;
-    shot.pixels.resize(static_cast<size_t>(shot.width) * shot.height);
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x) {
+    shot.width = width;
+    shot.height = height;
+    shot.pixels.resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
             unsigned long p = XGetPixel(image, x, y);
-            shot.pixels[static_cast<size_t>(y) * shot.width + x] = {
+            shot.pixels[static_cast<size_t>(y) * width + x] = {
                 static_cast<int>((p & image->red_mask) >> 16),
                 static_cast<int>((p & image->green_mask) >> 8),
                 static_cast<int>(p & image->blue_mask)};
         }
     XDestroyImage(image);
     return shot;
+}
+
+Screenshot grabWindow(ViewerProcess &v)
+{
+    XWindowAttributes attr;
+    XGetWindowAttributes(display(), viewerWindow(v), &attr);
+    return grabRectangle(v, 0, 0, attr.width, attr.height);
+}
+
+Rgb readPixel(ViewerProcess &v, int x, int y)
+{
+    return grabRectangle(v, x, y, 1, 1).pixels[0];
 }
 
 void savePpm(const Screenshot &shot, const std::string &path)

@@ -77,6 +77,8 @@ void pressNamedKey(ViewerProcess &v, const char *keysymName);
 // presses a key that changes nothing and waits for that frame too, so that
 // the first frame is on the screen when this returns.
 bool pressAndSettle(ViewerProcess &v, const std::string &keys);
+// Presses a key and waits for a frame that began after the key was handled.
+bool pressAndWaitForFrame(ViewerProcess &v, char key);
 
 struct Rgb {
     int r, g, b;
@@ -90,6 +92,8 @@ struct Screenshot {
 
 // Reads the viewer window's pixels back from the X server.
 Screenshot grabWindow(ViewerProcess &v);
+// Reads one pixel of the viewer window.
+Rgb readPixel(ViewerProcess &v, int x, int y);
 // Writes a screenshot as a binary PPM (for looking at failures).
 void savePpm(const Screenshot &shot, const std::string &path);
 
