@@ -1,0 +1,13 @@
+// The six furnished rooms, one per building face, as cube-map contents.
+#ifndef ROOMS_H
+#define ROOMS_H
+
+#include "paint.h"
+#include "texture_layout.h"
+
+// Colour of room set `set` (0..5) seen from the room's centre along
+// direction d (any length). `aa` is one texel in room units (the room spans
+// -1..1 on each axis).
+Color roomTexel(int set, texlayout::Dir3 d, double aa);
+
+#endif

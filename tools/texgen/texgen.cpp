@@ -1,0 +1,95 @@
+// texgen DIR: writes the viewer's 49 textures under DIR: for each set
+// DIR/<set>/exterior.tga (the facade, stored bottom row first) and the six
+// cube-map faces DIR/<set>/<slot>.tga (first stored row = GL row t = 0).
+// Everything is procedural with fixed seeds, so every run writes the same
+// files.
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "facades.h"
+#include "rooms.h"
+#include "texture_layout.h"
+#include "tga_write.h"
+#include "world.h"
+
+namespace {
+
+constexpr int kFacadeSize = 512;
+constexpr int kRoomFaceSize = 256;
+constexpr int kWorldFaceSize = 512;
+constexpr int kWorldPlateSize = 64;
+// Room coordinates span 2 units across a cube face.
+constexpr double kRoomFaceSpan = 2.0;
+
+using TexelFn = std::function<Color(double s, double t)>;
+
+unsigned char toByte(double x) {
+    return static_cast<unsigned char>(clamp01(x) * 255.0 + 0.5);
+}
+
+// Fills a size x size image with f sampled at texel centres; row j holds
+// t = (j + 0.5) / size, column i holds s = (i + 0.5) / size.
+RgbaImage renderSquare(int size, const TexelFn &f) {
+    RgbaImage image = makeRgbaImage(size, size);
+    unsigned char *out = image.rgba.data();
+    for (int j = 0; j < size; ++j) {
+        for (int i = 0; i < size; ++i) {
+            const Color c = f((i + 0.5) / size, (j + 0.5) / size);
+            *out++ = toByte(c.r);
+            *out++ = toByte(c.g);
+            *out++ = toByte(c.b);
+            *out++ = toByte(c.a);
+        }
+    }
+    return image;
+}
+
+// One cube-map face: each texel coloured by the direction it stands for.
+RgbaImage renderCubeFace(int slot, int size, const std::function<Color(texlayout::Dir3)> &f) {
+    return renderSquare(size, [&](double s, double t) {
+        return f(texlayout::cubeFaceDirection(slot, s, t));
+    });
+}
+
+bool writeSet(const std::filesystem::path &root, int set) {
+    const std::filesystem::path dir = root / texlayout::kSetNames[set];
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error) {
+        std::fprintf(stderr, "%s: %s\n", dir.c_str(), error.message().c_str());
+        return false;
+    }
+    const bool world = set == texlayout::kWorldSet;
+    const RgbaImage plate =
+        world ? renderSquare(kWorldPlateSize, worldPlateTexel)
+              : renderSquare(kFacadeSize, [set](double s, double t) {
+                    return facadeTexel(set, s, t, 1.0 / kFacadeSize);
+                });
+    bool ok = writeTga((dir / texlayout::kFacadeFile).string() + ".tga", plate,
+                       TgaRowOrder::BottomFirst);
+    for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
+        const RgbaImage face =
+            world ? renderCubeFace(slot, kWorldFaceSize, worldTexel)
+                  : renderCubeFace(slot, kRoomFaceSize, [set](texlayout::Dir3 d) {
+                        return roomTexel(set, d, kRoomFaceSpan / kRoomFaceSize);
+                    });
+        ok = writeTga((dir / texlayout::kSlotFiles[slot]).string() + ".tga", face,
+                      TgaRowOrder::TopFirst) && ok;
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+        return 2;
+    }
+    bool ok = true;
+    for (int set = 0; set < texlayout::kSetCount; ++set)
+        ok = writeSet(argv[1], set) && ok;
+    return ok ? 0 : 1;
+}

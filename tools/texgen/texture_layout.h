@@ -1,0 +1,85 @@
+// Layout of the viewer's texture tree and the OpenGL cube-map addressing
+// rules, shared by the texture generator and the pixel model of the tests.
+// Header only: it needs nothing but the C++ standard library.
+#ifndef TEXTURE_LAYOUT_H
+#define TEXTURE_LAYOUT_H
+
+#include <cmath>
+
+namespace texlayout {
+
+// Seven texture sets: one per building face (in the viewer's face order
+// +X, -X, +Y, -Y, +Z, -Z) and the surrounding world.
+constexpr int kSetCount = 7;
+constexpr int kWorldSet = 6;
+constexpr const char *kSetNames[kSetCount] = {"right", "left",  "top",  "bottom",
+                                              "front", "back", "world"};
+
+// Cube-map slot k is uploaded to GL_TEXTURE_CUBE_MAP_POSITIVE_X + k from the
+// file named here. The viewer swaps the Y pair: "negy" holds the +Y face
+// (ceiling, zenith) and "posy" the -Y face (floor, ground).
+constexpr int kSlotCount = 6;
+constexpr const char *kSlotFiles[kSlotCount] = {"posx", "negx", "negy",
+                                                "posy", "posz", "negz"};
+constexpr const char *kFacadeFile = "exterior";
+
+// Rooms per world unit along each axis before the "wallFreq" factor; the
+// facades put one window in the middle of each such cell. FLight.glsl keeps
+// the same number as ROOMS_PER_UNIT.
+constexpr int kRoomsPerUnit = 4;
+
+struct Dir3 {
+    double x, y, z;
+};
+
+// Direction from a cube map's centre through face coordinates (s, t) in
+// [0, 1] of slot k, following the GL major-axis table
+// (+X: sc=-z tc=-y; -X: +z,-y; +Y: +x,+z; -Y: +x,-z; +Z: +x,-y; -Z: -x,-y).
+// Uploaded row 0 is t = 0, column 0 is s = 0. Not normalised.
+inline Dir3 cubeFaceDirection(int slot, double s, double t) {
+    const double sc = 2.0 * s - 1.0;
+    const double tc = 2.0 * t - 1.0;
+    switch (slot) {
+    case 0: return {1.0, -tc, -sc};
+    case 1: return {-1.0, -tc, sc};
+    case 2: return {sc, 1.0, tc};
+    case 3: return {sc, -1.0, -tc};
+    case 4: return {sc, -tc, 1.0};
+    default: return {-sc, -tc, -1.0};
+    }
+}
+
+// Where a lookup direction lands: the slot of its major axis and the face
+// coordinates (s, t) in [0, 1]; the inverse of cubeFaceDirection. Ties
+// between axes go to x, then y, as the component order suggests; the GPU may
+// decide them differently, so callers treat such directions as ambiguous.
+struct CubeHit {
+    int slot;
+    double s, t;
+};
+inline CubeHit cubeFaceOf(Dir3 d) {
+    const double ax = std::fabs(d.x), ay = std::fabs(d.y), az = std::fabs(d.z);
+    double sc, tc, ma;
+    int slot;
+    if (ax >= ay && ax >= az) {
+        slot = d.x >= 0 ? 0 : 1;
+        ma = ax;
+        sc = d.x >= 0 ? -d.z : d.z;
+        tc = -d.y;
+    } else if (ay >= az) {
+        slot = d.y >= 0 ? 2 : 3;
+        ma = ay;
+        sc = d.x;
+        tc = d.y >= 0 ? d.z : -d.z;
+    } else {
+        slot = d.z >= 0 ? 4 : 5;
+        ma = az;
+        sc = d.z >= 0 ? d.x : -d.x;
+        tc = -d.y;
+    }
+    return {slot, 0.5 * (sc / ma + 1.0), 0.5 * (tc / ma + 1.0)};
+}
+
+} // namespace texlayout
+
+#endif
