@@ -98,3 +98,8 @@ void cameraKey(unsigned char key)
     aimCamera();
     up = Vector3(0, 1, 0);
 }
+
+float viewAspect(int w, int h)
+{
+    return static_cast<float>(w) / static_cast<float>(h > 0 ? h : 1);
+}

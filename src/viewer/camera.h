@@ -29,4 +29,8 @@ void cameraKey(unsigned char key);
 // Rebuilds la from eye, theta and phi.
 void aimCamera();
 
+// The projection's aspect ratio for a window of w x h pixels. A window of
+// height 0 (minimised) counts as height 1, so the ratio stays finite.
+float viewAspect(int w, int h);
+
 #endif

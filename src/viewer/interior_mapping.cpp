@@ -132,9 +132,7 @@ void reshape(int w, int h)
 {
     GW = w;
     GH = h;
-    // A window of height 0 would make the aspect infinite; treat it as 1.
-    float aspect = static_cast<float>(w) / static_cast<float>(h > 0 ? h : 1);
-    setProjection(aspect);
+    setProjection(viewAspect(w, h));
     glViewport(0, 0, w, h);
     glutPostRedisplay();
 }

@@ -414,6 +414,12 @@ Screenshot grabWindow(ViewerProcess &v)
     return grabRectangle(v, 0, 0, attr.width, attr.height);
 }
 
+void resizeWindow(ViewerProcess &v, int width, int height)
+{
+    XResizeWindow(display(), viewerWindow(v), width, height);
+    XSync(display(), False);
+}
+
 Rgb readPixel(ViewerProcess &v, int x, int y)
 {
     return grabRectangle(v, x, y, 1, 1).pixels[0];

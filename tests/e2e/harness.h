@@ -92,6 +92,8 @@ struct Screenshot {
 
 // Reads the viewer window's pixels back from the X server.
 Screenshot grabWindow(ViewerProcess &v);
+// Asks the X server to resize the viewer window.
+void resizeWindow(ViewerProcess &v, int width, int height);
 // Reads one pixel of the viewer window.
 Rgb readPixel(ViewerProcess &v, int x, int y);
 // Writes a screenshot as a binary PPM (for looking at failures).

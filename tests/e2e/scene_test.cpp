@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -114,6 +116,7 @@ TEST_F(Scene, EveryFrameLooksUpEveryUniformByName)
     start();
     ASSERT_TRUE(waitForFrames(v, 1));
     ASSERT_TRUE(pressAndSettle(v, ""));
+    ASSERT_TRUE(waitForFrames(v, 3));
 
     const std::vector<std::string> missing = {
         "No such uniform named baseTex",  "No such uniform named useWalls",
@@ -147,6 +150,52 @@ TEST_F(Scene, CamPosFollowsTheEye)
         EXPECT_NEAR(p.g, 0.5 * 255, 2) << y;
         EXPECT_NEAR(p.b, 0.5 * 255, 2) << y;
     }
+}
+
+// Faces white, sky black.
+const char *const facesWhiteFragment = R"(
+uniform int useWalls;
+void main() { gl_FragColor = vec4(vec3(float(useWalls)), 1.0); }
+)";
+
+struct Box {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+
+Box whiteBox(const Screenshot &shot)
+{
+    Box b;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            if (shot.at(x, y).r > 128) {
+                b.left = std::min(b.left, x);
+                b.right = std::max(b.right, x);
+                b.top = std::min(b.top, y);
+                b.bottom = std::max(b.bottom, y);
+            }
+    return b;
+}
+
+TEST_F(Scene, ResizedWindowKeepsTheBuildingSquareAndCentred)
+{
+    writeFile(dir + "/VLight.glsl", camPosVertex);
+    writeFile(dir + "/FLight.glsl", facesWhiteFragment);
+    start();
+    ASSERT_TRUE(waitForFrames(v, 1));
+    resizeWindow(v, 800, 600);
+    ASSERT_TRUE(pressAndSettle(v, ""));
+    Screenshot shot = grabWindow(v);
+    ASSERT_EQ(shot.width, 800);
+    ASSERT_EQ(shot.height, 600);
+
+    // The face x = 0 seen head-on from 4 units: half its height covers
+    // tan(atan(0.5 / 4)) / tan(30 degrees) of half the window's height.
+    double expected = 0.125 / std::tan(M_PI / 6) * 600;
+    Box b = whiteBox(shot);
+    EXPECT_NEAR(b.bottom - b.top + 1, expected, 2);
+    EXPECT_NEAR(b.right - b.left + 1, expected, 2);   // aspect 800 / 600
+    EXPECT_NEAR((b.left + b.right) / 2.0, 400, 1.5);  // viewport: whole window
+    EXPECT_NEAR((b.top + b.bottom) / 2.0, 300, 1.5);
 }
 
 }  // namespace

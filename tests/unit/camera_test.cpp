@@ -174,4 +174,13 @@ TEST(Camera, OtherKeysOnlyReaim)
     }
 }
 
+TEST(Camera, AspectStaysFiniteForAnyWindow)
+{
+    EXPECT_FLOAT_EQ(viewAspect(800, 600), 800.0f / 600.0f);
+    EXPECT_EQ(viewAspect(1024, 1024), 1);
+    EXPECT_EQ(viewAspect(640, 0), 640);
+    EXPECT_TRUE(std::isfinite(viewAspect(0, 0)));
+    EXPECT_EQ(viewAspect(0, 0), 0);
+}
+
 }  // namespace
