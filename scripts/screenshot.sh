@@ -8,7 +8,8 @@ program="${1:-build/interior_mapping}"
 output="${2:-build/screenshot.png}"
 logs=$(mktemp -d)
 
-"$program" >"$logs/stdout" 2>"$logs/stderr" &
+: >"$logs/stdout"
+"$program" >>"$logs/stdout" 2>"$logs/stderr" &
 viewer=$!
 cleanup() {
   kill "$viewer" 2>/dev/null || true
