@@ -198,4 +198,44 @@ TEST_F(Scene, ResizedWindowKeepsTheBuildingSquareAndCentred)
     EXPECT_NEAR((b.top + b.bottom) / 2.0, 300, 1.5);
 }
 
+// Share of the pixels of a rectangle for which the test holds.
+double share(const Screenshot &shot, int x0, int y0, int x1, int y1,
+             bool (*test)(const Rgb &))
+{
+    int hits = 0, all = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x, ++all)
+            hits += test(shot.at(x, y));
+    return static_cast<double>(hits) / all;
+}
+
+bool skyLike(const Rgb &p)
+{
+    return p.b > p.r + 10 || (p.r > 200 && p.g > 200 && p.b > 200);
+}
+
+bool groundLike(const Rgb &p)
+{
+    return p.g > p.b;
+}
+
+TEST_F(Scene, StartViewShowsTheBuildingUnderTheSky)
+{
+    start();
+    ASSERT_TRUE(waitForFrames(v, 1));
+    ASSERT_TRUE(pressAndSettle(v, ""));
+    Screenshot shot = grabWindow(v);
+    ASSERT_EQ(shot.width, 1024);
+    ASSERT_EQ(shot.height, 1024);
+
+    // Seen head-on from 4 units, the face x = 0 spans 0.2165 of the half
+    // window around the centre: pixels 401 to 623.
+    const int near = 401 + 6, far = 623 - 6;
+    EXPECT_GT(share(shot, 0, 0, 1024, 300, skyLike), 0.9) << "sky above";
+    EXPECT_GT(share(shot, 0, 700, 1024, 1024, groundLike), 0.9) << "ground below";
+    EXPECT_GT(share(shot, 40, 410, 360, 480, skyLike), 0.9) << "sky left of the building";
+    EXPECT_GT(share(shot, 660, 410, 980, 480, skyLike), 0.9) << "sky right of it";
+    EXPECT_LT(share(shot, near, 410, far, 480, skyLike), 0.2) << "facade, not sky";
+}
+
 }  // namespace
