@@ -88,6 +88,11 @@ TEST_F(Viewer, StartsUpInOrderAndReportsEveryFrame)
     EXPECT_EQ(cameraLines(v.lines, 0), firstCamera);
 
     ASSERT_TRUE(pressAndSettle(v, "W"));
+    // Let the last frame finish its lines before ending the process.
+    ASSERT_TRUE(waitUntil(v, [](const Lines &l) {
+        int frames = frameCount(l);
+        return cameraLines(l, frames - 1).size() == 4 && cameraLines(l, frames).empty();
+    }));
     stopViewer(v);
 
     // Every frame: four camera lines on standard error, in order, and one
