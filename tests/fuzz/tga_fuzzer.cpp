@@ -17,7 +17,7 @@
 
 namespace {
 
-const size_t kMaxPixels = size_t(1) << 20;
+const size_t kMaxPixels = size_t(1) << 18;
 const size_t kHeaderBytes = 18;
 
 struct Expected {
