@@ -48,15 +48,15 @@ Color ground(double x, double y, double z) {
     const double down = std::max(-y, 1e-4);
     // Fields on the flat ground, their borders warped so they look surveyed
     // rather than ruled.
-    const double px = x / down * 5.0, pz = z / down * 5.0;
+    const double px = x / down * 10.0, pz = z / down * 10.0;
     const double gx = px + 0.7 * valueNoise(px * 0.35, pz * 0.35, 915);
     const double gz = pz + 0.7 * valueNoise(px * 0.35 + 17.0, pz * 0.35, 916);
     const int fx = static_cast<int>(std::floor(gx)), fz = static_cast<int>(std::floor(gz));
     const double kind = hash01(fx, fz, 911);
-    Color field = kind < 0.5 ? rgb(0.32, 0.50, 0.22) : kind < 0.8 ? rgb(0.58, 0.58, 0.28) : rgb(0.45, 0.36, 0.24);
-    field = shade(field, 0.85 + 0.3 * valueNoise(gx * 6.0, gz * 6.0, 913));
+    Color field = kind < 0.5 ? rgb(0.34, 0.48, 0.24) : kind < 0.8 ? rgb(0.56, 0.55, 0.32) : rgb(0.46, 0.39, 0.28);
+    field = shade(field, 0.9 + 0.15 * valueNoise(gx * 6.0, gz * 6.0, 913));
     const double hedge = std::min({gx - fx, 1.0 - (gx - fx), gz - fz, 1.0 - (gz - fz)});
-    field = over(field, rgb(0.18, 0.30, 0.14), 1.0 - smoothstep(0.02, 0.04, hedge));
+    field = over(field, rgb(0.20, 0.32, 0.16), 1.0 - smoothstep(0.015, 0.035, hedge));
     return over(field, kHaze, std::exp(-down * 9.0));
 }
 
