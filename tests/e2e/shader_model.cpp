@@ -226,7 +226,8 @@ Prediction predictRay(const Camera &camera, double px, double py, const FacadeAl
     p.s = hit.s;
     p.t = hit.t;
     p.room = lookupRoom(camera.eye, hit.point, hit.face);
-    if (alpha(hit.face, hit.s, hit.t) >= 0.5) {
+    p.facadeAlpha = alpha(hit.face, hit.s, hit.t);
+    if (p.facadeAlpha >= 0.5) {
         p.kind = PixelKind::Facade;
         return p;
     }
@@ -240,6 +241,7 @@ Prediction predictRay(const Camera &camera, double px, double py, const FacadeAl
 Prediction predictPixel(const Camera &camera, int px, int py, const FacadeAlpha &alpha,
                         double marginPixels) {
     Prediction centre = predictRay(camera, px, py, alpha);
+    centre.nearEdge = centre.face >= 0 && centre.facadeAlpha > 0.0 && centre.facadeAlpha < 1.0;
     for (int dy = -1; dy <= 1 && !centre.nearEdge; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
             if (dx == 0 && dy == 0)
@@ -299,6 +301,14 @@ Classification classifyCalibrationColor(Rgb color) {
     if (bestDistance > kClassRadius)
         return {ColorClass::Unknown, -1};
     return best;
+}
+
+bool calibrationRoomLooksLit(Rgb color) {
+    const double weakestTint = std::min({kWarmTint.x, kWarmTint.y, kWarmTint.z, kCoolTint.x,
+                                         kCoolTint.y, kCoolTint.z});
+    const double litAtLeast = (1.0 - kDepthFalloff) * weakestTint;
+    const double threshold = 255.0 * 0.5 * (litAtLeast + kDarkRoom);
+    return std::max({color.r, color.g, color.b}) >= threshold;
 }
 
 Classification expectedCalibrationClass(const Prediction &prediction) {

@@ -42,6 +42,10 @@ constexpr double kMinStep = 1.0e-6;          // MIN_STEP
 constexpr int kHashRange = 16;               // HASH_RANGE
 constexpr int kHashX = 7, kHashY = 13, kHashZ = 11;  // roomHash() weights
 constexpr int kDarkBelow = 4;                // DARK_BELOW: hash 0..3 = light off
+constexpr double kDarkRoom = 0.45;           // DARK_ROOM
+constexpr double kDepthFalloff = 0.3;        // DEPTH_FALLOFF
+constexpr Vec3 kWarmTint = {1.0, 0.95, 0.86};// WARM_TINT
+constexpr Vec3 kCoolTint = {0.88, 0.95, 1.0};// COOL_TINT
 // Uniform values the viewer sets every frame.
 constexpr Vec3 kWallFreq = {1.0, 1.0, 1.0};  // "wallFreq"
 constexpr Vec3 kRoomOffset = {0.5, 0.5, 0.5};// "offset"
@@ -108,9 +112,11 @@ struct Prediction {
     int slot = -1;             // cube-map face sampled (world or room map)
     double slotS = 0.0, slotT = 0.0;
     RoomLookup room;           // filled for Room (and Facade: the room behind)
+    double facadeAlpha = 0.0;  // the alpha callback's value at (s, t)
     // True when some ray within `margin` pixels of this one would be
     // predicted differently (another kind, face, room, cube-map face, or the
-    // other side of the facade's alpha edge): the pixel is then ambiguous
+    // other side of the facade's alpha edge), or when the facade alpha here
+    // is a blend (strictly between 0 and 1): the pixel is then ambiguous
     // under filtering and rounding, and tests skip it.
     bool nearEdge = false;
 };
@@ -122,7 +128,10 @@ using FacadeAlpha = std::function<double(int face, double s, double t)>;
 Prediction predictRay(const Camera &camera, double px, double py, const FacadeAlpha &alpha);
 
 // Prediction for pixel (px, py), with nearEdge from rays offset by
-// `marginPixels` in eight directions.
+// `marginPixels` in eight directions and from a blended facade alpha. With
+// an alpha callback that filters as GL does (calibrationFacadeAlpha), the
+// second rule covers the whole width of a filtered alpha edge however
+// close the camera is.
 Prediction predictPixel(const Camera &camera, int px, int py, const FacadeAlpha &alpha,
                         double marginPixels = 2.0);
 
@@ -159,6 +168,12 @@ struct Classification {
     int slot;  // for RoomSlot and WorldSlot
 };
 Classification classifyCalibrationColor(Rgb color);
+
+// Whether a room pixel of a calibration frame shows a room with its light
+// on: the brightest channel of a lit room is at least (1 - kDepthFalloff)
+// times the weakest tint of a full channel, that of a dark room at most
+// kDarkRoom of it; the threshold lies halfway.
+bool calibrationRoomLooksLit(Rgb color);
 
 // The class a prediction should produce on the calibration textures.
 Classification expectedCalibrationClass(const Prediction &prediction);
