@@ -31,8 +31,8 @@ constexpr Vec3 kCorner1[kFaceCount] = {{1, 0, 0}, {0, 0, 1}, {1, 1, 1},
                                        {1, 0, 0}, {1, 0, 1}, {0, 0, 0}};
 constexpr Vec3 kCorner3[kFaceCount] = {{1, 1, 1}, {0, 1, 0}, {0, 1, 0},
                                        {0, 0, 1}, {0, 1, 1}, {1, 1, 0}};
-constexpr Vec3 kNormals[kFaceCount] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0},
-                                       {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+constexpr Vec3 kNormals[kFaceCount] = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
+                                       {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
 
 int normalAxis(int face) { return face / 2; }
 
@@ -110,10 +110,10 @@ bool writeCalibrationSet(const std::filesystem::path &root, int set) {
     if (error)
         return false;
     const bool world = set == texlayout::kWorldSet;
-    const RgbaImage plate = world ? solidImage(kCalibrationCubeSize, kFacadeGrey, 255)
-                                  : calibrationFacade();
-    bool ok = writeTga((dir / texlayout::kFacadeFile).string() + ".tga", plate,
-                       TgaRowOrder::BottomFirst);
+    const RgbaImage plate =
+        world ? solidImage(kCalibrationCubeSize, kFacadeGrey, 255) : calibrationFacade();
+    bool ok =
+        writeTga((dir / texlayout::kFacadeFile).string() + ".tga", plate, TgaRowOrder::BottomFirst);
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
         const Rgb color = world ? worldSlotColor(slot) : roomSlotColor(slot);
         ok = writeTga((dir / texlayout::kSlotFiles[slot]).string() + ".tga",
@@ -135,7 +135,7 @@ double normalisedDistance(Rgb color, Rgb reference) {
 
 int roomHash(int ix, int iy, int iz) {
     const int sum = ix * kHashX + iy * kHashY + iz * kHashZ;
-    return ((sum % kHashRange) + kHashRange) % kHashRange;  // GLSL mod(): never negative
+    return ((sum % kHashRange) + kHashRange) % kHashRange; // GLSL mod(): never negative
 }
 
 RoomVariety roomVariety(int ix, int iy, int iz) {
@@ -193,8 +193,8 @@ RoomLookup lookupRoom(Vec3 eye, Vec3 point, int face) {
     }
     const double t = std::max(std::min({tAxis[0], tAxis[1], tAxis[2]}), 0.0);
     const Vec3 hit = add(p, scale(d, t));
-    const Vec3 centre = add(Vec3{double(room.cell[0]), double(room.cell[1]), double(room.cell[2])},
-                            kRoomOffset);
+    const Vec3 centre =
+        add(Vec3{double(room.cell[0]), double(room.cell[1]), double(room.cell[2])}, kRoomOffset);
     Vec3 look = sub(hit, centre);
     room.variety = roomVariety(room.cell[0], room.cell[1], room.cell[2]);
     if (room.variety.mirrored) {
@@ -246,8 +246,8 @@ Prediction predictPixel(const Camera &camera, int px, int py, const FacadeAlpha 
         for (int dx = -1; dx <= 1; ++dx) {
             if (dx == 0 && dy == 0)
                 continue;
-            const Prediction other = predictRay(camera, px + dx * marginPixels,
-                                                py + dy * marginPixels, alpha);
+            const Prediction other =
+                predictRay(camera, px + dx * marginPixels, py + dy * marginPixels, alpha);
             if (!sameSurface(centre, other)) {
                 centre.nearEdge = true;
                 break;
@@ -276,8 +276,10 @@ double calibrationFacadeAlpha(int /*face*/, double s, double t) {
     const double fx = std::floor(x), fy = std::floor(y);
     const int i = static_cast<int>(fx), j = static_cast<int>(fy);
     const double u = x - fx, v = y - fy;
-    const double bottom = (1.0 - u) * calibrationTexelAlpha(i, j) + u * calibrationTexelAlpha(i + 1, j);
-    const double top = (1.0 - u) * calibrationTexelAlpha(i, j + 1) + u * calibrationTexelAlpha(i + 1, j + 1);
+    const double bottom =
+        (1.0 - u) * calibrationTexelAlpha(i, j) + u * calibrationTexelAlpha(i + 1, j);
+    const double top =
+        (1.0 - u) * calibrationTexelAlpha(i, j + 1) + u * calibrationTexelAlpha(i + 1, j + 1);
     return (1.0 - v) * bottom + v * top;
 }
 
@@ -304,8 +306,8 @@ Classification classifyCalibrationColor(Rgb color) {
 }
 
 bool calibrationRoomLooksLit(Rgb color) {
-    const double weakestTint = std::min({kWarmTint.x, kWarmTint.y, kWarmTint.z, kCoolTint.x,
-                                         kCoolTint.y, kCoolTint.z});
+    const double weakestTint =
+        std::min({kWarmTint.x, kWarmTint.y, kWarmTint.z, kCoolTint.x, kCoolTint.y, kCoolTint.z});
     const double litAtLeast = (1.0 - kDepthFalloff) * weakestTint;
     const double threshold = 255.0 * 0.5 * (litAtLeast + kDarkRoom);
     return std::max({color.r, color.g, color.b}) >= threshold;

@@ -36,19 +36,19 @@ struct Camera {
 
 // --- the shader's constants (FLight.glsl and the viewer's uniforms) -------
 // These mirror FLight.glsl: change them together with it.
-constexpr double kRoomsPerUnit = texlayout::kRoomsPerUnit;  // ROOMS_PER_UNIT
-constexpr double kEntryNudge = 1.0e-3;       // ENTRY_NUDGE, room units
-constexpr double kMinStep = 1.0e-6;          // MIN_STEP
-constexpr int kHashRange = 16;               // HASH_RANGE
-constexpr int kHashX = 7, kHashY = 13, kHashZ = 11;  // roomHash() weights
-constexpr int kDarkBelow = 4;                // DARK_BELOW: hash 0..3 = light off
-constexpr double kDarkRoom = 0.45;           // DARK_ROOM
-constexpr double kDepthFalloff = 0.3;        // DEPTH_FALLOFF
-constexpr Vec3 kWarmTint = {1.0, 0.95, 0.86};// WARM_TINT
-constexpr Vec3 kCoolTint = {0.88, 0.95, 1.0};// COOL_TINT
+constexpr double kRoomsPerUnit = texlayout::kRoomsPerUnit; // ROOMS_PER_UNIT
+constexpr double kEntryNudge = 1.0e-3;                     // ENTRY_NUDGE, room units
+constexpr double kMinStep = 1.0e-6;                        // MIN_STEP
+constexpr int kHashRange = 16;                             // HASH_RANGE
+constexpr int kHashX = 7, kHashY = 13, kHashZ = 11;        // roomHash() weights
+constexpr int kDarkBelow = 4;                              // DARK_BELOW: hash 0..3 = light off
+constexpr double kDarkRoom = 0.45;                         // DARK_ROOM
+constexpr double kDepthFalloff = 0.3;                      // DEPTH_FALLOFF
+constexpr Vec3 kWarmTint = {1.0, 0.95, 0.86};              // WARM_TINT
+constexpr Vec3 kCoolTint = {0.88, 0.95, 1.0};              // COOL_TINT
 // Uniform values the viewer sets every frame.
-constexpr Vec3 kWallFreq = {1.0, 1.0, 1.0};  // "wallFreq"
-constexpr Vec3 kRoomOffset = {0.5, 0.5, 0.5};// "offset"
+constexpr Vec3 kWallFreq = {1.0, 1.0, 1.0};   // "wallFreq"
+constexpr Vec3 kRoomOffset = {0.5, 0.5, 0.5}; // "offset"
 
 // Room variety from the hash h of the room's cell (exact small integers):
 // light off when h < kDarkBelow; mirrored when h is odd (the lookup's z is
@@ -81,8 +81,8 @@ struct FaceHit {
     bool hit = false;
     int face = -1;
     double k = 0.0;
-    Vec3 point{0.0, 0.0, 0.0};  // world = building coordinates
-    double s = 0.0, t = 0.0;    // facade coordinates
+    Vec3 point{0.0, 0.0, 0.0}; // world = building coordinates
+    double s = 0.0, t = 0.0;   // facade coordinates
 };
 FaceHit hitBuilding(Vec3 eye, Vec3 dir, double minK);
 
@@ -108,11 +108,11 @@ enum class PixelKind { Sky, Facade, Room };
 struct Prediction {
     PixelKind kind = PixelKind::Sky;
     int face = -1;
-    double s = 0.0, t = 0.0;   // facade coordinates of the face hit
-    int slot = -1;             // cube-map face sampled (world or room map)
+    double s = 0.0, t = 0.0; // facade coordinates of the face hit
+    int slot = -1;           // cube-map face sampled (world or room map)
     double slotS = 0.0, slotT = 0.0;
-    RoomLookup room;           // filled for Room (and Facade: the room behind)
-    double facadeAlpha = 0.0;  // the alpha callback's value at (s, t)
+    RoomLookup room;          // filled for Room (and Facade: the room behind)
+    double facadeAlpha = 0.0; // the alpha callback's value at (s, t)
     // True when some ray within `margin` pixels of this one would be
     // predicted differently (another kind, face, room, cube-map face, or the
     // other side of the facade's alpha edge), or when the facade alpha here
@@ -165,7 +165,7 @@ double calibrationFacadeAlpha(int face, double s, double t);
 enum class ColorClass { RoomSlot, WorldSlot, Facade, Unknown };
 struct Classification {
     ColorClass kind;
-    int slot;  // for RoomSlot and WorldSlot
+    int slot; // for RoomSlot and WorldSlot
 };
 Classification classifyCalibrationColor(Rgb color);
 

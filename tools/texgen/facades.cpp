@@ -43,8 +43,8 @@ double paneBars(double x, double a, double b, int n, double w, double aa) {
 // Paints an opening given by its signed distance `d` (negative inside) over
 // the wall: a frame `frame` wide along its border, then glass inside,
 // interrupted where `bars` covers it.
-Color paintOpening(Color wall, double d, double frame, Color frameColor, Color glass,
-                   double bars, double aa) {
+Color paintOpening(Color wall, double d, double frame, Color frameColor, Color glass, double bars,
+                   double aa) {
     const double opening = 1.0 - smoothstep(-0.5 * aa, 0.5 * aa, d);
     const double pane = (1.0 - smoothstep(-0.5 * aa, 0.5 * aa, d + frame)) * (1.0 - bars);
     return over(over(wall, frameColor, opening), glass, pane);
@@ -78,7 +78,7 @@ Color brickwork(double s, double t, double aa, int seed) {
 
 Color brickFacade(double s, double t, double aa) {
     const CellPoint c = cellOf(s, t);
-    const double ca = aa * kRooms;  // one texel in cell units
+    const double ca = aa * kRooms; // one texel in cell units
     Color wall = brickwork(s, t, aa, 11);
     // Soldier-course lintel and a shadow under the stone sill.
     const double lintel = boxCover(c.u, c.v, 0.17, 0.82, 0.83, 0.89, ca);
@@ -87,8 +87,8 @@ Color brickFacade(double s, double t, double aa) {
     wall = over(wall, shade(wall, 0.55), boxCover(c.u, c.v, 0.17, 0.11, 0.83, 0.14, ca));
     wall = over(wall, kSillStone, boxCover(c.u, c.v, 0.15, 0.14, 0.85, 0.195, ca));
     const double d = boxDistance(c.u, c.v, 0.2, 0.195, 0.8, 0.82);
-    const double bars = std::max(paneBars(c.u, 0.2, 0.8, 2, 0.012, ca),
-                                 barCover(c.v, 0.64, 0.012, ca));
+    const double bars =
+        std::max(paneBars(c.u, 0.2, 0.8, 2, 0.012, ca), barCover(c.v, 0.64, 0.012, ca));
     return paintOpening(wall, d, 0.035, kWhiteFrame, kClearGlass, bars, ca);
 }
 
@@ -107,8 +107,8 @@ Color ashlar(double s, double t, double aa, int seed) {
     const double fx = x - col, fy = y - row;
     const double tone = 0.88 + 0.2 * hash01(col, row, seed);
     const double grain = 0.85 + 0.3 * fbm(s * 60.0, t * 60.0, seed + 3, 4);
-    const double joint = std::min(std::min(fx, 1.0 - fx) / (kRooms * 3.0),
-                                  std::min(fy, 1.0 - fy) / (kRooms * 6.0));
+    const double joint =
+        std::min(std::min(fx, 1.0 - fx) / (kRooms * 3.0), std::min(fy, 1.0 - fy) / (kRooms * 6.0));
     const double jointCover = 1.0 - smoothstep(0.0012, 0.0012 + aa, joint);
     return over(shade(kAshlar, tone * grain), shade(kAshlar, 0.55), jointCover);
 }
@@ -151,7 +151,8 @@ Color rooftopUnit(Color roof, const CellPoint &c, double ca) {
     roof = over(roof, shade(roof, 0.5), boxCover(c.u, c.v, 0.86, 0.83, 0.99, 0.96, ca));
     roof = over(roof, kMetal, boxCover(c.u, c.v, 0.85, 0.85, 0.97, 0.97, ca));
     const double fan = discCover(c.u, c.v, 0.91, 0.91, 0.04, ca);
-    return over(roof, shade(kMetal, 0.45), fan * (0.6 + 0.4 * std::cos(40.0 * std::atan2(c.v - 0.91, c.u - 0.91))));
+    return over(roof, shade(kMetal, 0.45),
+                fan * (0.6 + 0.4 * std::cos(40.0 * std::atan2(c.v - 0.91, c.u - 0.91))));
 }
 
 Color roofFacade(double s, double t, double aa) {
@@ -191,8 +192,8 @@ Color undersideFacade(double s, double t, double aa) {
     const double cu = std::round(c.u), cv = std::round(c.v);
     soffit = over(soffit, kDownlight, discCover(c.u, c.v, cu, cv, 0.035, ca));
     const double d = boxDistance(c.u, c.v, 0.22, 0.22, 0.78, 0.78);
-    const double bars = std::max(paneBars(c.u, 0.22, 0.78, 3, 0.008, ca),
-                                 paneBars(c.v, 0.22, 0.78, 3, 0.008, ca));
+    const double bars =
+        std::max(paneBars(c.u, 0.22, 0.78, 3, 0.008, ca), paneBars(c.v, 0.22, 0.78, 3, 0.008, ca));
     return paintOpening(soffit, d, 0.02, kDarkMetal, kFrostGlass, bars, ca);
 }
 
@@ -213,9 +214,9 @@ Color curtainFacade(double s, double t, double aa) {
     Color wall = over(glass, shade(kSpandrel, sheen), boxCover(c.u, c.v, -1.0, -1.0, 2.0, 0.2, ca));
     const double edge = std::min(c.u, 1.0 - c.u);
     const double floorLine = std::min(c.v, 1.0 - c.v);
-    const double mullions = std::max({1.0 - smoothstep(0.022, 0.022 + ca, edge),
-                                      1.0 - smoothstep(0.022, 0.022 + ca, floorLine),
-                                      barCover(c.v, 0.2, 0.012, ca), barCover(c.u, 0.5, 0.008, ca)});
+    const double mullions = std::max(
+        {1.0 - smoothstep(0.022, 0.022 + ca, edge), 1.0 - smoothstep(0.022, 0.022 + ca, floorLine),
+         barCover(c.v, 0.2, 0.012, ca), barCover(c.u, 0.5, 0.008, ca)});
     return over(wall, kMullion, mullions);
 }
 

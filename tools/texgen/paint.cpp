@@ -22,8 +22,7 @@ Color over(Color base, Color top, double k) { return mix(base, top, clamp01(k));
 
 double hash01(int x, int y, int seed) {
     // A 32-bit integer mix (xorshift-multiply rounds): fixed, platform-free.
-    uint32_t h = static_cast<uint32_t>(x) * 0x8DA6B343u ^
-                 static_cast<uint32_t>(y) * 0xD8163841u ^
+    uint32_t h = static_cast<uint32_t>(x) * 0x8DA6B343u ^ static_cast<uint32_t>(y) * 0xD8163841u ^
                  static_cast<uint32_t>(seed) * 0xCB1AB31Fu;
     h ^= h >> 16;
     h *= 0x7FEB352Du;
@@ -62,8 +61,7 @@ double boxDistance(double x, double y, double x0, double y0, double x1, double y
     return std::hypot(std::max(dx, 0.0), std::max(dy, 0.0));
 }
 
-double boxCover(double x, double y, double x0, double y0, double x1, double y1,
-                double aa) {
+double boxCover(double x, double y, double x0, double y0, double x1, double y1, double aa) {
     return 1.0 - smoothstep(-0.5 * aa, 0.5 * aa, boxDistance(x, y, x0, y0, x1, y1));
 }
 

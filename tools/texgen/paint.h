@@ -31,8 +31,7 @@ double fbm(double x, double y, int seed, int octaves);
 
 // Coverage (0..1) of the axis-aligned box [x0,x1]x[y0,y1] at (x, y), with a
 // soft edge `aa` wide so that shapes do not alias.
-double boxCover(double x, double y, double x0, double y0, double x1, double y1,
-                double aa);
+double boxCover(double x, double y, double x0, double y0, double x1, double y1, double aa);
 // Coverage of a disc of radius r around (cx, cy), soft edge `aa` wide.
 double discCover(double x, double y, double cx, double cy, double r, double aa);
 // Distance from (x, y) to the border of the box, negative inside.

@@ -22,7 +22,7 @@ struct RoomStyle {
     CeilingKind ceiling;
     WallFinish finish;
     Color wall, accent, trim, floorColor;
-    WallItem back, left, right;  // as seen looking into the room from outside
+    WallItem back, left, right; // as seen looking into the room from outside
     int seed;
 };
 
@@ -30,33 +30,33 @@ struct RoomStyle {
 const std::array<RoomStyle, 6> kStyles = {{
     // right: living room
     {FloorKind::Planks, CeilingKind::Pendant, WallFinish::Stripes, rgb(0.86, 0.78, 0.60),
-     rgb(0.78, 0.69, 0.52), rgb(0.95, 0.94, 0.90), rgb(0.62, 0.42, 0.24),
-     WallItem::Landscape, WallItem::Bookcase, WallItem::Door, 101},
+     rgb(0.78, 0.69, 0.52), rgb(0.95, 0.94, 0.90), rgb(0.62, 0.42, 0.24), WallItem::Landscape,
+     WallItem::Bookcase, WallItem::Door, 101},
     // left: kitchen
     {FloorKind::Checker, CeilingKind::Pendant, WallFinish::Tiles, rgb(0.70, 0.82, 0.70),
-     rgb(0.93, 0.94, 0.92), rgb(0.95, 0.95, 0.93), rgb(0.90, 0.90, 0.88),
-     WallItem::Bookcase, WallItem::Door, WallItem::Abstract, 202},
+     rgb(0.93, 0.94, 0.92), rgb(0.95, 0.95, 0.93), rgb(0.90, 0.90, 0.88), WallItem::Bookcase,
+     WallItem::Door, WallItem::Abstract, 202},
     // top: bedroom, mostly seen from above
     {FloorKind::Carpet, CeilingKind::Pendant, WallFinish::Dots, rgb(0.74, 0.70, 0.84),
-     rgb(0.64, 0.60, 0.76), rgb(0.95, 0.95, 0.95), rgb(0.38, 0.16, 0.22),
-     WallItem::Abstract, WallItem::Bookcase, WallItem::Door, 303},
+     rgb(0.64, 0.60, 0.76), rgb(0.95, 0.95, 0.95), rgb(0.38, 0.16, 0.22), WallItem::Abstract,
+     WallItem::Bookcase, WallItem::Door, 303},
     // bottom: hall, mostly seen from below
     {FloorKind::Slabs, CeilingKind::Coffered, WallFinish::Wainscot, rgb(0.84, 0.75, 0.60),
-     rgb(0.45, 0.28, 0.16), rgb(0.40, 0.25, 0.14), rgb(0.72, 0.68, 0.60),
-     WallItem::Landscape, WallItem::Door, WallItem::Bookcase, 404},
+     rgb(0.45, 0.28, 0.16), rgb(0.40, 0.25, 0.14), rgb(0.72, 0.68, 0.60), WallItem::Landscape,
+     WallItem::Door, WallItem::Bookcase, 404},
     // front: office
     {FloorKind::CarpetTiles, CeilingKind::Panels, WallFinish::Plain, rgb(0.90, 0.90, 0.88),
-     rgb(0.80, 0.82, 0.84), rgb(0.48, 0.49, 0.52), rgb(0.40, 0.42, 0.47),
-     WallItem::Whiteboard, WallItem::Door, WallItem::Bookcase, 505},
+     rgb(0.80, 0.82, 0.84), rgb(0.48, 0.49, 0.52), rgb(0.40, 0.42, 0.47), WallItem::Whiteboard,
+     WallItem::Door, WallItem::Bookcase, 505},
     // back: gallery
     {FloorKind::Concrete, CeilingKind::Track, WallFinish::Plain, rgb(0.95, 0.95, 0.94),
-     rgb(0.90, 0.90, 0.90), rgb(0.28, 0.28, 0.30), rgb(0.56, 0.56, 0.54),
-     WallItem::Gallery, WallItem::Landscape, WallItem::Door, 606},
+     rgb(0.90, 0.90, 0.90), rgb(0.28, 0.28, 0.30), rgb(0.56, 0.56, 0.54), WallItem::Gallery,
+     WallItem::Landscape, WallItem::Door, 606},
 }};
 
 // Outward normal of each building face: the facade side of its rooms.
-constexpr int kFacadeAxis[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0},
-                                   {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+constexpr int kFacadeAxis[6][3] = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
+                                   {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
 
 // A painted surface point: its colour and how much of it glows by itself
 // (lamps, daylight), which the room's lighting then leaves alone.
@@ -72,10 +72,9 @@ constexpr Color kDaylight = rgb(0.78, 0.88, 0.98);
 constexpr double kSkirtingTop = -0.9;
 
 // Shelf book colours.
-constexpr Color kBookColors[] = {rgb(0.60, 0.10, 0.10), rgb(0.12, 0.28, 0.58),
-                                 rgb(0.15, 0.45, 0.20), rgb(0.80, 0.65, 0.20),
-                                 rgb(0.40, 0.20, 0.45), rgb(0.86, 0.84, 0.78),
-                                 rgb(0.20, 0.20, 0.22), rgb(0.70, 0.35, 0.15)};
+constexpr Color kBookColors[] = {
+    rgb(0.60, 0.10, 0.10), rgb(0.12, 0.28, 0.58), rgb(0.15, 0.45, 0.20), rgb(0.80, 0.65, 0.20),
+    rgb(0.40, 0.20, 0.45), rgb(0.86, 0.84, 0.78), rgb(0.20, 0.20, 0.22), rgb(0.70, 0.35, 0.15)};
 
 // --- wall items, in wall coordinates: u to the right seen from inside, v up
 
@@ -87,7 +86,8 @@ Color paintDoor(Color wall, const RoomStyle &st, double uc, double u, double v, 
     for (double y0 : {-0.85, -0.05}) {
         const double y1 = y0 + (y0 < -0.5 ? 0.7 : 0.38);
         wall = over(wall, shade(leaf, 0.8), boxCover(u, v, uc - 0.2, y0, uc + 0.2, y1, aa));
-        wall = over(wall, shade(leaf, 0.95), boxCover(u, v, uc - 0.17, y0 + 0.03, uc + 0.17, y1 - 0.03, aa));
+        wall = over(wall, shade(leaf, 0.95),
+                    boxCover(u, v, uc - 0.17, y0 + 0.03, uc + 0.17, y1 - 0.03, aa));
     }
     return over(wall, kBrass, discCover(u, v, uc + 0.2, -0.2, 0.032, aa));
 }
@@ -109,20 +109,20 @@ Color abstractPainting(double a, double b) {
     c = over(c, rgb(0.80, 0.12, 0.10), boxCover(a, b, 0.0, 0.6, 0.35, 1.0, 0.01));
     c = over(c, rgb(0.10, 0.22, 0.60), boxCover(a, b, 0.68, 0.0, 1.0, 0.35, 0.01));
     c = over(c, rgb(0.95, 0.80, 0.15), boxCover(a, b, 0.35, 0.0, 0.68, 0.18, 0.01));
-    const double lines = std::max({boxCover(a, b, 0.33, -1.0, 0.37, 2.0, 0.01),
-                                   boxCover(a, b, 0.66, -1.0, 0.70, 2.0, 0.01),
-                                   boxCover(a, b, -1.0, 0.58, 2.0, 0.62, 0.01),
-                                   boxCover(a, b, -1.0, 0.33, 2.0, 0.37, 0.01)});
+    const double lines = std::max(
+        {boxCover(a, b, 0.33, -1.0, 0.37, 2.0, 0.01), boxCover(a, b, 0.66, -1.0, 0.70, 2.0, 0.01),
+         boxCover(a, b, -1.0, 0.58, 2.0, 0.62, 0.01), boxCover(a, b, -1.0, 0.33, 2.0, 0.37, 0.01)});
     return over(c, rgb(0.05, 0.05, 0.05), lines);
 }
 
 // A framed picture over the box [x0, x1] x [y0, y1].
-Color paintPicture(Color wall, bool abstract, int seed, double x0, double y0, double x1,
-                   double y1, double u, double v, double aa) {
+Color paintPicture(Color wall, bool abstract, int seed, double x0, double y0, double x1, double y1,
+                   double u, double v, double aa) {
     const double cover = boxCover(u, v, x0, y0, x1, y1, aa);
     if (cover <= 0.0)
         return wall;
-    wall = over(wall, shade(wall, 0.7), boxCover(u, v, x0 + 0.02, y0 - 0.03, x1 + 0.02, y1 - 0.03, aa));
+    wall = over(wall, shade(wall, 0.7),
+                boxCover(u, v, x0 + 0.02, y0 - 0.03, x1 + 0.02, y1 - 0.03, aa));
     const Color frame = abstract ? rgb(0.1, 0.1, 0.1) : rgb(0.72, 0.56, 0.24);
     wall = over(wall, frame, cover);
     const double a = (u - x0 - 0.04) / (x1 - x0 - 0.08), b = (v - y0 - 0.04) / (y1 - y0 - 0.08);
@@ -137,12 +137,13 @@ Color paintBooks(Color back, int shelf, double u, double v, double y0, double y1
     const int slot = static_cast<int>(std::floor((u + 1.0) / slotWidth));
     const double h = hash01(slot, shelf, seed);
     if (h < 0.12)
-        return back;  // a gap on the shelf
+        return back; // a gap on the shelf
     const double left = slot * slotWidth - 1.0;
     const double height = (0.6 + 0.35 * hash01(slot, shelf, seed + 1)) * (y1 - y0);
     const Color book = kBookColors[static_cast<int>(h * 8.0) % 8];
     const double spine = 0.85 + 0.15 * std::cos((u - left) / slotWidth * kPi * 2.0);
-    return over(back, shade(book, spine), boxCover(u, v, left + 0.004, y0, left + slotWidth - 0.004, y0 + height, aa));
+    return over(back, shade(book, spine),
+                boxCover(u, v, left + 0.004, y0, left + slotWidth - 0.004, y0 + height, aa));
 }
 
 // A bookcase standing on the floor, centred at uc.
@@ -212,7 +213,8 @@ Color wallFinish(const RoomStyle &st, double u, double v, double aa) {
     }
     case WallFinish::Dots: {
         const double x = std::fmod(u + 2.0, 0.14) - 0.07, y = std::fmod(v + 2.0, 0.14) - 0.07;
-        return over(wall, st.accent, 1.0 - smoothstep(0.025, 0.025 + aa, std::fabs(x) + std::fabs(y)));
+        return over(wall, st.accent,
+                    1.0 - smoothstep(0.025, 0.025 + aa, std::fabs(x) + std::fabs(y)));
     }
     case WallFinish::Wainscot: {
         if (v > -0.25)
@@ -222,8 +224,7 @@ Color wallFinish(const RoomStyle &st, double u, double v, double aa) {
         Color c = over(st.accent, shade(st.accent, 1.15), panel);
         return over(c, shade(st.accent, 0.7), boxCover(u, v, -2.0, -0.3, 2.0, -0.25, aa));
     }
-    default:
-        return wall;
+    default: return wall;
     }
 }
 
@@ -275,15 +276,19 @@ Color paintFloor(const RoomStyle &st, double x, double z, double aa) {
         Color c = shade(base, 0.9 + 0.2 * valueNoise(x * 90.0, z * 90.0, st.seed));
         const double rug = boxCover(x, z, -0.6, -0.45, 0.6, 0.45, aa);
         const double inner = boxCover(x, z, -0.5, -0.35, 0.5, 0.35, aa);
-        const double diamond = std::fabs(std::fmod(x + 2.0, 0.2) - 0.1) + std::fabs(std::fmod(z + 2.0, 0.2) - 0.1);
+        const double diamond =
+            std::fabs(std::fmod(x + 2.0, 0.2) - 0.1) + std::fabs(std::fmod(z + 2.0, 0.2) - 0.1);
         c = over(c, rgb(0.80, 0.70, 0.45), rug);
-        return over(c, mix(rgb(0.20, 0.30, 0.45), rgb(0.75, 0.62, 0.40), smoothstep(0.05, 0.06, diamond)), inner);
+        return over(
+            c, mix(rgb(0.20, 0.30, 0.45), rgb(0.75, 0.62, 0.40), smoothstep(0.05, 0.06, diamond)),
+            inner);
     }
     case FloorKind::CarpetTiles: {
         const int i = static_cast<int>(std::floor((x + 1.0) * 3.0));
         const int j = static_cast<int>(std::floor((z + 1.0) * 3.0));
         const bool across = ((i + j) & 1) != 0;
-        const double pile = valueNoise(across ? x * 40.0 : x * 200.0, across ? z * 200.0 : z * 40.0, st.seed);
+        const double pile =
+            valueNoise(across ? x * 40.0 : x * 200.0, across ? z * 200.0 : z * 40.0, st.seed);
         return shade(base, (across ? 0.95 : 1.05) * (0.9 + 0.2 * pile));
     }
     case FloorKind::Slabs: {
@@ -310,7 +315,8 @@ Surface paintCeiling(const RoomStyle &st, double x, double z, double aa) {
     Color c = over(plaster, shade(plaster, 0.8), boxCover(edge, 0.0, 0.05, -1.0, 0.07, 1.0, aa));
     switch (st.ceiling) {
     case CeilingKind::Pendant: {
-        c = over(c, shade(plaster, 0.85), discCover(x, z, 0.0, 0.0, 0.24, aa) - discCover(x, z, 0.0, 0.0, 0.22, aa));
+        c = over(c, shade(plaster, 0.85),
+                 discCover(x, z, 0.0, 0.0, 0.24, aa) - discCover(x, z, 0.0, 0.0, 0.22, aa));
         const double lamp = discCover(x, z, 0.0, 0.0, 0.16, aa);
         return {over(c, kLampGlow, lamp), lamp};
     }
@@ -346,7 +352,7 @@ Surface paintCeiling(const RoomStyle &st, double x, double z, double aa) {
 // The item on the wall whose outward normal (from the room centre) is (wx, wz).
 WallItem wallItem(int set, const RoomStyle &st, int wx, int wz) {
     const int *n = kFacadeAxis[set];
-    if (n[1] != 0) {  // rooms under the roof or over the underside
+    if (n[1] != 0) { // rooms under the roof or over the underside
         if (wz == -1)
             return WallItem::Window;
         return wx == 1 ? st.right : wx == -1 ? st.left : st.back;
@@ -368,7 +374,7 @@ double roomLight(const double p[3], const double n[3]) {
     const double dist2 = l[0] * l[0] + l[1] * l[1] + l[2] * l[2];
     const double cosine = (l[0] * n[0] + l[1] * n[1] + l[2] * n[2]) / std::sqrt(dist2);
     const double irradiance = std::max(cosine, 0.0) / (1.0 + 0.6 * dist2);
-    double inPlane = 0.0;  // distance of p to the nearest edge of its face
+    double inPlane = 0.0; // distance of p to the nearest edge of its face
     for (int k = 0; k < 3; ++k)
         if (n[k] == 0.0)
             inPlane = std::max(inPlane, std::fabs(p[k]));
@@ -394,7 +400,7 @@ Color roomTexel(int set, texlayout::Dir3 d, double aa) {
         const int wz = ax >= az ? 0 : (p[2] > 0 ? 1 : -1);
         n[0] = -wx;
         n[2] = -wz;
-        const double u = -wz * p[0] + wx * p[2];  // (w x y) . p
+        const double u = -wz * p[0] + wx * p[2]; // (w x y) . p
         surf = paintWall(st, wallItem(set, st, wx, wz), u, p[1], aa);
     }
     const double light = roomLight(p, n);

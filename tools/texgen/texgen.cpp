@@ -25,9 +25,7 @@ constexpr double kRoomFaceSpan = 2.0;
 
 using TexelFn = std::function<Color(double s, double t)>;
 
-unsigned char toByte(double x) {
-    return static_cast<unsigned char>(clamp01(x) * 255.0 + 0.5);
-}
+unsigned char toByte(double x) { return static_cast<unsigned char>(clamp01(x) * 255.0 + 0.5); }
 
 // Fills a size x size image with f sampled at texel centres; row j holds
 // t = (j + 0.5) / size, column i holds s = (i + 0.5) / size.
@@ -48,9 +46,8 @@ RgbaImage renderSquare(int size, const TexelFn &f) {
 
 // One cube-map face: each texel coloured by the direction it stands for.
 RgbaImage renderCubeFace(int slot, int size, const std::function<Color(texlayout::Dir3)> &f) {
-    return renderSquare(size, [&](double s, double t) {
-        return f(texlayout::cubeFaceDirection(slot, s, t));
-    });
+    return renderSquare(
+        size, [&](double s, double t) { return f(texlayout::cubeFaceDirection(slot, s, t)); });
 }
 
 bool writeSet(const std::filesystem::path &root, int set) {
@@ -62,21 +59,21 @@ bool writeSet(const std::filesystem::path &root, int set) {
         return false;
     }
     const bool world = set == texlayout::kWorldSet;
-    const RgbaImage plate =
-        world ? renderSquare(kWorldPlateSize, worldPlateTexel)
-              : renderSquare(kFacadeSize, [set](double s, double t) {
-                    return facadeTexel(set, s, t, 1.0 / kFacadeSize);
-                });
-    bool ok = writeTga((dir / texlayout::kFacadeFile).string() + ".tga", plate,
-                       TgaRowOrder::BottomFirst);
+    const RgbaImage plate = world ? renderSquare(kWorldPlateSize, worldPlateTexel)
+                                  : renderSquare(kFacadeSize, [set](double s, double t) {
+                                        return facadeTexel(set, s, t, 1.0 / kFacadeSize);
+                                    });
+    bool ok =
+        writeTga((dir / texlayout::kFacadeFile).string() + ".tga", plate, TgaRowOrder::BottomFirst);
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
-        const RgbaImage face =
-            world ? renderCubeFace(slot, kWorldFaceSize, worldTexel)
-                  : renderCubeFace(slot, kRoomFaceSize, [set](texlayout::Dir3 d) {
-                        return roomTexel(set, d, kRoomFaceSpan / kRoomFaceSize);
-                    });
+        const RgbaImage face = world
+                                   ? renderCubeFace(slot, kWorldFaceSize, worldTexel)
+                                   : renderCubeFace(slot, kRoomFaceSize, [set](texlayout::Dir3 d) {
+                                         return roomTexel(set, d, kRoomFaceSpan / kRoomFaceSize);
+                                     });
         ok = writeTga((dir / texlayout::kSlotFiles[slot]).string() + ".tga", face,
-                      TgaRowOrder::TopFirst) && ok;
+                      TgaRowOrder::TopFirst) &&
+             ok;
     }
     return ok;
 }

@@ -12,15 +12,14 @@ namespace texlayout {
 // +X, -X, +Y, -Y, +Z, -Z) and the surrounding world.
 constexpr int kSetCount = 7;
 constexpr int kWorldSet = 6;
-constexpr const char *kSetNames[kSetCount] = {"right", "left",  "top",  "bottom",
+constexpr const char *kSetNames[kSetCount] = {"right", "left", "top",  "bottom",
                                               "front", "back", "world"};
 
 // Cube-map slot k is uploaded to GL_TEXTURE_CUBE_MAP_POSITIVE_X + k from the
 // file named here. The viewer swaps the Y pair: "negy" holds the +Y face
 // (ceiling, zenith) and "posy" the -Y face (floor, ground).
 constexpr int kSlotCount = 6;
-constexpr const char *kSlotFiles[kSlotCount] = {"posx", "negx", "negy",
-                                                "posy", "posz", "negz"};
+constexpr const char *kSlotFiles[kSlotCount] = {"posx", "negx", "negy", "posy", "posz", "negz"};
 constexpr const char *kFacadeFile = "exterior";
 
 // Rooms per world unit along each axis before the "wallFreq" factor; the

@@ -18,21 +18,20 @@ void putLe16(std::vector<unsigned char> &out, int value) {
     out.push_back(static_cast<unsigned char>((value >> 8) & 0xFF));
 }
 
-void putHeader(std::vector<unsigned char> &out, const RgbaImage &image,
-               unsigned char type, TgaRowOrder order) {
-    out.push_back(0);    // no image ID
-    out.push_back(0);    // no colour map
+void putHeader(std::vector<unsigned char> &out, const RgbaImage &image, unsigned char type,
+               TgaRowOrder order) {
+    out.push_back(0); // no image ID
+    out.push_back(0); // no colour map
     out.push_back(type);
-    putLe16(out, 0);     // colour map origin
-    putLe16(out, 0);     // colour map length
-    out.push_back(0);    // colour map depth
-    putLe16(out, 0);     // x origin
-    putLe16(out, 0);     // y origin
+    putLe16(out, 0);  // colour map origin
+    putLe16(out, 0);  // colour map length
+    out.push_back(0); // colour map depth
+    putLe16(out, 0);  // x origin
+    putLe16(out, 0);  // y origin
     putLe16(out, image.width);
     putLe16(out, image.height);
     out.push_back(kBitsPerPixel);
-    out.push_back(order == TgaRowOrder::TopFirst ? kAlphaBits | kTopLeftOrigin
-                                                 : kAlphaBits);
+    out.push_back(order == TgaRowOrder::TopFirst ? kAlphaBits | kTopLeftOrigin : kAlphaBits);
 }
 
 const unsigned char *pixelAt(const RgbaImage &image, int index) {
@@ -60,8 +59,7 @@ int runLength(const RgbaImage &image, int first, int end) {
 
 // Encodes one row [first, end) as run-length and raw packets. Packets stay
 // within the row, as the format recommends.
-void putRleRow(std::vector<unsigned char> &out, const RgbaImage &image, int first,
-               int end) {
+void putRleRow(std::vector<unsigned char> &out, const RgbaImage &image, int first, int end) {
     int i = first;
     while (i < end) {
         const int run = runLength(image, i, end);
@@ -73,8 +71,7 @@ void putRleRow(std::vector<unsigned char> &out, const RgbaImage &image, int firs
         }
         // Raw packet: gather pixels until the next run of two or more.
         int count = 1;
-        while (i + count < end && count < kMaxPacketPixels &&
-               runLength(image, i + count, end) < 2)
+        while (i + count < end && count < kMaxPacketPixels && runLength(image, i + count, end) < 2)
             ++count;
         out.push_back(static_cast<unsigned char>(count - 1));
         for (int k = 0; k < count; ++k)

@@ -53,7 +53,9 @@ Color ground(double x, double y, double z) {
     const double gz = pz + 0.7 * valueNoise(px * 0.35 + 17.0, pz * 0.35, 916);
     const int fx = static_cast<int>(std::floor(gx)), fz = static_cast<int>(std::floor(gz));
     const double kind = hash01(fx, fz, 911);
-    Color field = kind < 0.5 ? rgb(0.34, 0.48, 0.24) : kind < 0.8 ? rgb(0.56, 0.55, 0.32) : rgb(0.46, 0.39, 0.28);
+    Color field = kind < 0.5   ? rgb(0.34, 0.48, 0.24)
+                  : kind < 0.8 ? rgb(0.56, 0.55, 0.32)
+                               : rgb(0.46, 0.39, 0.28);
     field = shade(field, 0.9 + 0.15 * valueNoise(gx * 6.0, gz * 6.0, 913));
     const double hedge = std::min({gx - fx, 1.0 - (gx - fx), gz - fz, 1.0 - (gz - fz)});
     field = over(field, rgb(0.20, 0.32, 0.16), 1.0 - smoothstep(0.015, 0.035, hedge));
@@ -75,8 +77,10 @@ Color worldTexel(texlayout::Dir3 d) {
         return ground(x, y, z);
     Color c = y > 0.0 ? sky(x, y, z) : kHorizon;
     const double aa = 0.002;
-    c = over(c, mix(kFarHills, kHorizon, 0.3), 1.0 - smoothstep(farRidge - aa, farRidge + aa, elevation));
+    c = over(c, mix(kFarHills, kHorizon, 0.3),
+             1.0 - smoothstep(farRidge - aa, farRidge + aa, elevation));
     const double nearShade = 0.85 + 0.3 * valueNoise(azimuth * 40.0, elevation * 40.0, 925);
-    c = over(c, shade(kNearHills, nearShade), 1.0 - smoothstep(nearRidge - aa, nearRidge + aa, elevation));
+    c = over(c, shade(kNearHills, nearShade),
+             1.0 - smoothstep(nearRidge - aa, nearRidge + aa, elevation));
     return over(c, ground(x, std::min(y, -1e-3), z), smoothstep(0.0, -groundBand, elevation));
 }
