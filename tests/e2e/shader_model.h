@@ -8,6 +8,17 @@
 //
 // Needs only the C++ standard library and, for the calibration tree, the
 // generator's TGA writer (tools/texgen/tga_write.{h,cpp}).
+//
+// Typical use: install the viewer with writeCalibrationTextures(dir +
+// "/textures"), drive the camera, read the window back (top-left origin)
+// and, for a sample of pixels:
+//   Prediction p = predictPixel(camera, x, y, calibrationFacadeAlpha);
+//   if (!p.nearEdge) {
+//       Classification got = classifyCalibrationColor(pixel);
+//       // expect got == expectedCalibrationClass(p); for p.kind == Room
+//       // also calibrationRoomLooksLit(pixel) == p.room.variety.lit
+//   }
+// The camera is the one the viewer prints: eye, and lookAt = eye + gaze.
 #ifndef SHADER_MODEL_H
 #define SHADER_MODEL_H
 
