@@ -263,6 +263,7 @@ TgaImage *readTga(std::string filename) {
     fclose(file);
     if (status.error != TGA_OK) {
         fputs(tgaErrorMessage(status).c_str(), stderr);
+        free(image);
         failTga();
     }
     return image;
