@@ -43,10 +43,7 @@ double median(std::vector<double> v)
 
 void launch(ViewerProcess &v, const std::string &dir)
 {
-    LaunchOptions o;
-    o.program = dir + "/interior_mapping";
-    o.workingDir = "/";
-    if (!launchViewer(v, o))
+    if (!launchInstalledViewer(v, dir))
         throw std::runtime_error("cannot start the viewer");
 }
 

@@ -102,6 +102,16 @@ bool launchViewer(ViewerProcess &v, const LaunchOptions &options)
     return true;
 }
 
+bool launchInstalledViewer(ViewerProcess &v, const std::string &dir,
+                           const std::map<std::string, std::string> &env)
+{
+    LaunchOptions o;
+    o.program = dir + "/interior_mapping";
+    o.workingDir = "/";
+    o.env = env;
+    return launchViewer(v, o);
+}
+
 // Moves complete lines from the partial buffer into the line list.
 static void splitLines(std::string &partial, std::vector<std::string> &lines)
 {

@@ -47,6 +47,9 @@ struct LaunchOptions {
 };
 
 bool launchViewer(ViewerProcess &v, const LaunchOptions &options);
+// Starts dir/interior_mapping by its full path, from the root directory.
+bool launchInstalledViewer(ViewerProcess &v, const std::string &dir,
+                           const std::map<std::string, std::string> &env = {});
 
 // Reads what has arrived until the condition holds, the process ends with
 // nothing more to read, or the timeout passes. Returns the condition.

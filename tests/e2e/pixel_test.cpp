@@ -5,7 +5,7 @@
 // room shows; the window read back must agree wherever the prediction is
 // not within a couple of pixels of an edge.
 #include "camera.h"
-#include "harness.h"
+#include "viewer_test.h"
 #include "shader_model.h"
 #include "tga_write.h"
 
@@ -82,28 +82,24 @@ Tally compare(const Screenshot &shot, const sm::Camera &camera)
     return t;
 }
 
-class InteriorPixels : public ::testing::Test {
+// Calibration textures in place of the generated ones.
+class CalibratedViewer : public ViewerTest {
 protected:
-    std::string dir;
-    ViewerProcess v;
-
     void SetUp() override
     {
-        dir = makeTempDir();
-        installViewer(dir);
+        ViewerTest::SetUp();
         removeTree(dir + "/textures");
         ASSERT_TRUE(sm::writeCalibrationTextures(dir + "/textures"));
-        LaunchOptions o;
-        o.program = dir + "/interior_mapping";
-        o.workingDir = "/";
-        ASSERT_TRUE(launchViewer(v, o));
-        ASSERT_TRUE(waitForFrames(v, 1));
     }
+};
 
-    void TearDown() override
+class InteriorPixels : public CalibratedViewer {
+protected:
+    void SetUp() override
     {
-        stopViewer(v);
-        removeTree(dir);
+        CalibratedViewer::SetUp();
+        start();
+        ASSERT_TRUE(waitForFrames(v, 1));
     }
 
     // Presses keys (from the current state), then checks the whole window
@@ -137,10 +133,10 @@ TEST_F(InteriorPixels, CloseUpObliqueViewsShowParallax)
 {
     // Closer, then stepping sideways: rooms shift against their windows.
     const std::string closer = "wwwwwwwwwwww";
-    checkView(closer, closer, 2000);
-    checkView(closer + "aaaa", "aaaa", 2000);
-    checkView(closer + "aaaaq", "q", 1000);
-    checkView(closer + "aaaaqr", "r", 300);
+    checkView(closer, closer, 1000);
+    checkView(closer + "aaaa", "aaaa", 800);
+    checkView(closer + "aaaaq", "q", 250);
+    checkView(closer + "aaaaqr", "r", 250);
 }
 
 TEST_F(InteriorPixels, TurningAroundTheCorner)
@@ -172,15 +168,10 @@ varying vec2 uv;
 void main() { gl_FragColor = vec4(texture2D(baseTex, uv).rgb * float(useWalls), 1.0); }
 )";
 
-TEST(FaceSets, EachFaceShowsItsOwnSet)
+TEST_F(CalibratedViewer, EachFaceShowsItsOwnSet)
 {
     // Each set's facade a solid colour of its own (the room colours serve).
-    std::string dir = makeTempDir();
-    installViewer(dir);
-    writeFile(dir + "/VLight.glsl", facadeOnlyVertex);
-    writeFile(dir + "/FLight.glsl", facadeOnlyFragment);
-    removeTree(dir + "/textures");
-    ASSERT_TRUE(sm::writeCalibrationTextures(dir + "/textures"));
+    useShaders(facadeOnlyVertex, facadeOnlyFragment);
     for (int set = 0; set < sm::kFaceCount; ++set) {
         RgbaImage solid = makeRgbaImage(8, 8);
         sm::Rgb c = sm::roomSlotColor(set);
@@ -194,11 +185,7 @@ TEST(FaceSets, EachFaceShowsItsOwnSet)
         ASSERT_TRUE(writeTga(path, solid, TgaRowOrder::BottomFirst));
     }
 
-    ViewerProcess v;
-    LaunchOptions o;
-    o.program = dir + "/interior_mapping";
-    o.workingDir = "/";
-    ASSERT_TRUE(launchViewer(v, o));
+    start();
     ASSERT_TRUE(waitForFrames(v, 1));
 
     struct View {
@@ -219,8 +206,6 @@ TEST(FaceSets, EachFaceShowsItsOwnSet)
         EXPECT_EQ(seen.kind, sm::ColorClass::RoomSlot) << view.keys;
         EXPECT_EQ(seen.slot, view.expectedSet) << view.keys;
     }
-    stopViewer(v);
-    removeTree(dir);
 }
 
 }  // namespace

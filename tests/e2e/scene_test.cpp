@@ -1,5 +1,5 @@
 // Texture sets and the uniforms the shader pair receives, end to end.
-#include "harness.h"
+#include "viewer_test.h"
 
 #include <gtest/gtest.h>
 
@@ -31,31 +31,7 @@ std::vector<std::string> texturePathLines(const Lines &lines)
     return paths;
 }
 
-class Scene : public ::testing::Test {
-protected:
-    std::string dir;
-    ViewerProcess v;
-
-    void SetUp() override
-    {
-        dir = makeTempDir();
-        installViewer(dir);
-    }
-
-    void TearDown() override
-    {
-        stopViewer(v);
-        removeTree(dir);
-    }
-
-    void start()
-    {
-        LaunchOptions o;
-        o.program = dir + "/interior_mapping";
-        o.workingDir = "/";
-        ASSERT_TRUE(launchViewer(v, o));
-    }
-};
+using Scene = ViewerTest;
 
 TEST_F(Scene, LoadsTheFortyNineImagesInOrder)
 {
@@ -111,8 +87,7 @@ std::vector<std::string> frameOutput(const Lines &lines, int frame)
 
 TEST_F(Scene, EveryFrameLooksUpEveryUniformByName)
 {
-    writeFile(dir + "/VLight.glsl", camPosVertex);
-    writeFile(dir + "/FLight.glsl", camPosFragment);
+    useShaders(camPosVertex, camPosFragment);
     start();
     ASSERT_TRUE(waitForFrames(v, 1));
     ASSERT_TRUE(pressAndSettle(v, ""));
@@ -138,8 +113,7 @@ TEST_F(Scene, EveryFrameLooksUpEveryUniformByName)
 
 TEST_F(Scene, CamPosFollowsTheEye)
 {
-    writeFile(dir + "/VLight.glsl", camPosVertex);
-    writeFile(dir + "/FLight.glsl", camPosFragment);
+    useShaders(camPosVertex, camPosFragment);
     start();
     ASSERT_TRUE(waitForFrames(v, 1));
     ASSERT_TRUE(pressAndSettle(v, "w"));
@@ -178,8 +152,7 @@ Box whiteBox(const Screenshot &shot)
 
 TEST_F(Scene, ResizedWindowKeepsTheBuildingSquareAndCentred)
 {
-    writeFile(dir + "/VLight.glsl", camPosVertex);
-    writeFile(dir + "/FLight.glsl", facesWhiteFragment);
+    useShaders(camPosVertex, facesWhiteFragment);
     start();
     ASSERT_TRUE(waitForFrames(v, 1));
     resizeWindow(v, 800, 600);

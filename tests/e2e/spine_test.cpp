@@ -1,6 +1,6 @@
 // The viewer end to end: start-up, streams, camera keys, the program's
 // directory, the GL version gate and the shader failure paths.
-#include "harness.h"
+#include "viewer_test.h"
 
 #include <gtest/gtest.h>
 
@@ -13,34 +13,8 @@ namespace {
 const std::vector<std::string> firstCamera = {
     "eye <-4 0.5 0.5>", "gaze: <2 0 0>", "up <0 1 0>", "theta = 90 phi = 0"};
 
-class Viewer : public ::testing::Test {
+class Viewer : public ViewerTest {
 protected:
-    std::string tmp;
-    std::string dir;
-    ViewerProcess v;
-
-    void SetUp() override
-    {
-        tmp = makeTempDir();
-        dir = tmp;
-        installViewer(dir);
-    }
-
-    void TearDown() override
-    {
-        stopViewer(v);
-        removeTree(tmp);
-    }
-
-    void start(const std::map<std::string, std::string> &env = {})
-    {
-        LaunchOptions o;
-        o.program = dir + "/interior_mapping";
-        o.workingDir = "/";
-        o.env = env;
-        ASSERT_TRUE(launchViewer(v, o));
-    }
-
     void startAndWaitForFirstFrame()
     {
         start();
@@ -149,12 +123,12 @@ TEST_F(Viewer, StartedByBareNameStaysInItsWorkingDirectory)
 {
     // The program alone in one directory, its files in another that is the
     // working directory: only staying there finds them.
-    std::string bin = tmp + "/bin", work = tmp + "/work";
+    std::string bin = root + "/bin", work = root + "/work";
     std::filesystem::create_directories(bin);
     std::filesystem::create_directories(work);
-    std::filesystem::rename(tmp + "/interior_mapping", bin + "/interior_mapping");
+    std::filesystem::rename(root + "/interior_mapping", bin + "/interior_mapping");
     for (const char *name : {"VLight.glsl", "FLight.glsl", "textures"})
-        std::filesystem::rename(tmp + "/" + name, work + "/" + name);
+        std::filesystem::rename(root + "/" + name, work + "/" + name);
 
     LaunchOptions o;
     o.program = "interior_mapping";
@@ -169,7 +143,7 @@ TEST_F(Viewer, LongProgramPathFindsItsDirectory)
 {
     // A directory of 295 characters with its separator: the whole program
     // path is longer than the 300-character buffer, its directory is not.
-    std::string deep = tmp + "/" + std::string(150, 'd') + "/";
+    std::string deep = root + "/" + std::string(150, 'd') + "/";
     dir = deep + std::string(295 - deep.size() - 1, 'e');
     std::filesystem::create_directories(dir);
     installViewer(dir);
