@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Starts the viewer on the current DISPLAY, waits for its first frame, saves
 # a screenshot of its window as a PNG and ends the viewer.
-# Usage: scripts/screenshot.sh [program] [output.png]
+# Usage: scripts/screenshot.sh [program] [output.png] [keys]
+# Keys (for example "wwwwaq") are pressed one at a time first, each waiting
+# for the frame it causes.
 set -euo pipefail
 
 program="${1:-build/interior_mapping}"
 output="${2:-build/screenshot.png}"
+keys="${3:-}"
 logs=$(mktemp -d)
 
 : >"$logs/stdout"
@@ -32,12 +35,24 @@ wait_for_frames() {
   done
 }
 
+# Presses one key and waits for the frame it causes to begin.
+press() {
+  local frames
+  frames=$(grep -c '^using a shader$' "$logs/stdout" || true)
+  xdotool key "$1"
+  wait_for_frames $((frames + 1))
+}
+
 wait_for_frames 1
-frames=$(grep -c '^using a shader$' "$logs/stdout")
 window=$(xdotool search --sync --name '^Interior Mapping$' | head -n 1)
+xdotool windowfocus --sync "$window"
+for ((i = 0; i < ${#keys}; i++)); do
+  press "${keys:i:1}"
+done
 # An upper-case W redraws without moving the camera. Once that frame has
-# begun, the earlier identical frame is on the screen.
-xdotool windowfocus --sync "$window" key W
-wait_for_frames $((frames + 1))
+# begun, the earlier frame, which already shows the final view, is on the
+# screen.
+press W
+press W
 import -window "$window" "$output"
 echo "screenshot saved to $output"
