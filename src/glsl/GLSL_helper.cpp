@@ -38,7 +38,7 @@ static void printInfoLog(GLuint object, InfoLengthQuery queryLength,
     if (infologLength > 0) {
         GLchar *infoLog = static_cast<GLchar *>(malloc(infologLength));
         if (infoLog == NULL) {
-            printf("ERROR: Could not allocate InfoLog buffer\n");
+            puts("\nERROR: Could not allocate InfoLog buffer");
             exit(1);
         }
         queryLog(object, infologLength, &charsWritten, infoLog);

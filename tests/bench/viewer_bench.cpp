@@ -64,14 +64,14 @@ double startupSeconds(const std::string &dir)
     return seconds;
 }
 
-// Peak resident set of a process, in bytes.
-long peakResidentBytes(pid_t pid)
+// One "VmHWM:" (peak) or "VmRSS:" (current) figure of a process, in bytes.
+long residentBytes(pid_t pid, const std::string &field)
 {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string key;
     long kb = -1;
     while (status >> key) {
-        if (key == "VmHWM:") {
+        if (key == field) {
             status >> kb;
             break;
         }
@@ -82,6 +82,7 @@ long peakResidentBytes(pid_t pid)
 struct FrameFigures {
     double frameMs;
     long peakBytes;
+    long currentBytes;
 };
 
 // Redraws one frame at a time: each key waits for the frame it causes to
@@ -99,7 +100,8 @@ FrameFigures frameFigures(const std::string &dir)
         pressAndWaitForFrame(v, 'x');
         cycles.push_back(secondsSince(t0) * 1000);
     }
-    FrameFigures f{median(cycles), peakResidentBytes(v.pid)};
+    FrameFigures f{median(cycles), residentBytes(v.pid, "VmHWM:"),
+                   residentBytes(v.pid, "VmRSS:")};
     stopViewer(v);
     return f;
 }
@@ -150,6 +152,8 @@ int main()
     printf("%-44s %8.2f x\n", "interior / plain", interiorFrames.frameMs / plainFrames.frameMs);
     printf("%-44s %8.1f MiB\n", "peak resident memory after start-up",
            interiorFrames.peakBytes / 1048576.0);
+    printf("%-44s %8.1f MiB\n", "resident memory while running",
+           interiorFrames.currentBytes / 1048576.0);
     printf("%-44s %8.1f MiB\n", "decoded texture data (49 images)", decoded / 1048576.0);
 
     removeTree(interior);
