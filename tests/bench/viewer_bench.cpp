@@ -3,6 +3,7 @@
 // interior-mapping shader pair and for a plain one-texture pair on the same
 // scene, and the peak resident memory beside the decoded texture bytes.
 #include "harness.h"
+#include "test_shaders.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,17 +17,6 @@ namespace {
 
 const int startupRuns = 7;
 const int framesTimed = 60;
-
-// The plain pair: the facade texture alone, no interior.
-const char *const plainVertex = R"(
-varying vec2 uv;
-void main() { uv = gl_MultiTexCoord0.st; gl_Position = ftransform(); }
-)";
-const char *const plainFragment = R"(
-uniform sampler2D baseTex;
-varying vec2 uv;
-void main() { gl_FragColor = vec4(texture2D(baseTex, uv).rgb, 1.0); }
-)";
 
 using Clock = std::chrono::steady_clock;
 
@@ -129,8 +119,8 @@ int main()
     std::string interior = makeTempDir(), plain = makeTempDir();
     installViewer(interior);
     installViewer(plain);
-    writeFile(plain + "/VLight.glsl", plainVertex);
-    writeFile(plain + "/FLight.glsl", plainFragment);
+    writeFile(plain + "/VLight.glsl", facadeVertexShader);
+    writeFile(plain + "/FLight.glsl", facadeFragmentShader);  // the plain pair
 
     std::vector<double> startups;
     for (int i = 0; i < startupRuns; ++i)

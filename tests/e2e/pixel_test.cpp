@@ -7,6 +7,7 @@
 #include "camera.h"
 #include "viewer_test.h"
 #include "shader_model.h"
+#include "test_shaders.h"
 #include "tga_write.h"
 
 #include <gtest/gtest.h>
@@ -155,23 +156,10 @@ TEST_F(InteriorPixels, FromAboveThroughTheRoof)
     checkView(climb + lookDown, climb + lookDown, 500);
 }
 
-// A pair that shows only the facade texture, to see which set's facade
-// lands on which face.
-const char *const facadeOnlyVertex = R"(
-varying vec2 uv;
-void main() { uv = gl_MultiTexCoord0.st; gl_Position = ftransform(); }
-)";
-const char *const facadeOnlyFragment = R"(
-uniform sampler2D baseTex;
-uniform int useWalls;
-varying vec2 uv;
-void main() { gl_FragColor = vec4(texture2D(baseTex, uv).rgb * float(useWalls), 1.0); }
-)";
-
 TEST_F(CalibratedViewer, EachFaceShowsItsOwnSet)
 {
     // Each set's facade a solid colour of its own (the room colours serve).
-    useShaders(facadeOnlyVertex, facadeOnlyFragment);
+    useShaders(facadeVertexShader, facadeOnFacesFragmentShader);
     for (int set = 0; set < sm::kFaceCount; ++set) {
         RgbaImage solid = makeRgbaImage(8, 8);
         sm::Rgb c = sm::roomSlotColor(set);
