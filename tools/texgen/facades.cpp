@@ -58,13 +58,27 @@ constexpr Color kSillStone = rgb(0.82, 0.79, 0.72);
 constexpr Color kWhiteFrame = rgb(0.93, 0.93, 0.90);
 constexpr Color kClearGlass = {0.30, 0.40, 0.46, 0.12};
 
+// Where (s, t) falls in a bond of `courses` rows and `units` blocks per
+// room cell, every other course shifted by half a block: the block's column
+// and row and the position within it.
+struct BondPoint {
+    int col, row;
+    double fx, fy;
+};
+
+BondPoint staggeredBond(double s, double t, double courses, double units) {
+    const double y = t * kRooms * courses;
+    const int row = static_cast<int>(std::floor(y));
+    const double x = s * kRooms * units + ((row & 1) ? 0.5 : 0.0);
+    const int col = static_cast<int>(std::floor(x));
+    return {col, row, x - col, y - row};
+}
+
 // Running-bond brickwork: 12 courses and 4 bricks per cell.
 Color brickwork(double s, double t, double aa, int seed) {
-    const double y = t * kRooms * 12.0;
-    const int row = static_cast<int>(std::floor(y));
-    const double x = s * kRooms * 4.0 + ((row & 1) ? 0.5 : 0.0);
-    const int col = static_cast<int>(std::floor(x));
-    const double fx = x - col, fy = y - row;
+    const BondPoint b = staggeredBond(s, t, 12.0, 4.0);
+    const int col = b.col, row = b.row;
+    const double fx = b.fx, fy = b.fy;
     const double tone = 0.8 + 0.35 * hash01(col, row, seed);
     const double warm = 0.06 * (hash01(col, row, seed + 1) - 0.5);
     const double grain = 0.9 + 0.2 * valueNoise(s * 700.0, t * 700.0, seed + 2);
@@ -100,11 +114,9 @@ constexpr Color kGreenFrame = rgb(0.14, 0.30, 0.20);
 
 // Ashlar blocks: 6 courses and 3 blocks per cell, joints staggered.
 Color ashlar(double s, double t, double aa, int seed) {
-    const double y = t * kRooms * 6.0;
-    const int row = static_cast<int>(std::floor(y));
-    const double x = s * kRooms * 3.0 + ((row & 1) ? 0.5 : 0.0);
-    const int col = static_cast<int>(std::floor(x));
-    const double fx = x - col, fy = y - row;
+    const BondPoint b = staggeredBond(s, t, 6.0, 3.0);
+    const int col = b.col, row = b.row;
+    const double fx = b.fx, fy = b.fy;
     const double tone = 0.88 + 0.2 * hash01(col, row, seed);
     const double grain = 0.85 + 0.3 * fbm(s * 60.0, t * 60.0, seed + 3, 4);
     const double joint =
