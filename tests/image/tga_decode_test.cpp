@@ -310,9 +310,4 @@ TEST(TgaDecode, ChunkSizeDoesNotChangeTheResult) {
     }
 }
 
-TEST(TgaDecode, ErrorMessagesAreExact) {
-    EXPECT_EQ(tgaErrorMessage({TGA_NO_PIXEL_MEMORY, 0}), "malloc of image failed\n");
-    EXPECT_EQ(tgaErrorMessage({TGA_END_OF_FILE, 123456}), "Unexpected end of file at pixel 123456\n");
-}
-
 }  // namespace
