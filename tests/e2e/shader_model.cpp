@@ -37,7 +37,7 @@ constexpr Vec3 kNormals[kFaceCount] = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
 int normalAxis(int face) { return face / 2; }
 
 // 1 / d, with |d| raised to at least kMinStep, keeping the sign (0 counts
-// as positive), like safeReciprocal() in the shader.
+// as positive), as the shader divides by the ray components.
 double safeReciprocal(double d) {
     return (d >= 0.0 ? 1.0 : -1.0) / std::max(std::fabs(d), kMinStep);
 }
@@ -72,14 +72,7 @@ constexpr int kDarkestClassified = 24;
 constexpr double kClassRadius = 0.25;
 
 RgbaImage solidImage(int size, Rgb color, int alpha) {
-    RgbaImage image = makeRgbaImage(size, size);
-    for (size_t i = 0; i < image.rgba.size(); i += 4) {
-        image.rgba[i] = static_cast<unsigned char>(color.r);
-        image.rgba[i + 1] = static_cast<unsigned char>(color.g);
-        image.rgba[i + 2] = static_cast<unsigned char>(color.b);
-        image.rgba[i + 3] = static_cast<unsigned char>(alpha);
-    }
-    return image;
+    return makeSolidImage(size, color.r, color.g, color.b, alpha);
 }
 
 // Alpha (0 or 1) of texel (i, j) of a calibration facade; indices wrap
@@ -266,7 +259,6 @@ bool writeCalibrationTextures(const std::string &dir) {
 
 Rgb roomSlotColor(int slot) { return kRoomPalette[slot]; }
 Rgb worldSlotColor(int slot) { return kWorldPalette[slot]; }
-Rgb facadeColor() { return kFacadeGrey; }
 
 double calibrationFacadeAlpha(int /*face*/, double s, double t) {
     // Bilinear filtering between the four nearest texel centres, wrapping

@@ -164,7 +164,6 @@ struct Rgb {
 };
 Rgb roomSlotColor(int slot);
 Rgb worldSlotColor(int slot);
-Rgb facadeColor();
 // The calibration facades' alpha at (s, t) as the viewer samples it
 // (bilinear, wrapping); pass it to predictPixel.
 double calibrationFacadeAlpha(int face, double s, double t);

@@ -108,6 +108,15 @@ RgbaImage makeRgbaImage(int width, int height) {
     return image;
 }
 
+RgbaImage makeSolidImage(int size, int r, int g, int b, int a) {
+    RgbaImage image = makeRgbaImage(size, size);
+    const unsigned char texel[4] = {static_cast<unsigned char>(r), static_cast<unsigned char>(g),
+                                    static_cast<unsigned char>(b), static_cast<unsigned char>(a)};
+    for (size_t i = 0; i < image.rgba.size(); i += 4)
+        std::memcpy(&image.rgba[i], texel, sizeof texel);
+    return image;
+}
+
 std::vector<unsigned char> encodeTga(const RgbaImage &image, TgaRowOrder order) {
     std::vector<unsigned char> rle = encodeRle(image, order);
     if (rle.size() < kHeaderSize + image.rgba.size())

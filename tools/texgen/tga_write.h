@@ -20,6 +20,9 @@ enum class TgaRowOrder { BottomFirst, TopFirst };
 
 RgbaImage makeRgbaImage(int width, int height);
 
+// A square image of one colour and opacity (channels 0..255).
+RgbaImage makeSolidImage(int size, int r, int g, int b, int a);
+
 // The complete file contents for the image.
 std::vector<unsigned char> encodeTga(const RgbaImage &image, TgaRowOrder order);
 
