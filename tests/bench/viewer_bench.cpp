@@ -31,7 +31,7 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-void launch(ViewerProcess &v, const std::string &dir)
+void launch(ChildProcess &v, const std::string &dir)
 {
     if (!launchInstalledViewer(v, dir))
         throw std::runtime_error("cannot start the viewer");
@@ -41,7 +41,7 @@ void launch(ViewerProcess &v, const std::string &dir)
 // window has been drawn and swapped (the window starts black).
 double startupSeconds(const std::string &dir)
 {
-    ViewerProcess v;
+    ChildProcess v;
     Clock::time_point t0 = Clock::now();
     launch(v, dir);
     if (!waitForFrames(v, 1))
@@ -50,7 +50,7 @@ double startupSeconds(const std::string &dir)
     while (p.r + p.g + p.b == 0 && secondsSince(t0) < 30)
         p = readPixel(v, 512, 4);
     double seconds = secondsSince(t0);
-    stopViewer(v);
+    stopProcess(v);
     return seconds;
 }
 
@@ -80,7 +80,7 @@ struct FrameFigures {
 // so one cycle lasts one frame. Returns the median cycle.
 FrameFigures frameFigures(const std::string &dir)
 {
-    ViewerProcess v;
+    ChildProcess v;
     launch(v, dir);
     if (!waitForFrames(v, 1) || !pressAndSettle(v, ""))
         throw std::runtime_error("viewer did not settle");
@@ -92,7 +92,7 @@ FrameFigures frameFigures(const std::string &dir)
     }
     FrameFigures f{median(cycles), residentBytes(v.pid, "VmHWM:"),
                    residentBytes(v.pid, "VmRSS:")};
-    stopViewer(v);
+    stopProcess(v);
     return f;
 }
 

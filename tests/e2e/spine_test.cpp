@@ -67,7 +67,7 @@ TEST_F(Viewer, StartsUpInOrderAndReportsEveryFrame)
         int frames = frameCount(l);
         return cameraLines(l, frames - 1).size() == 4 && cameraLines(l, frames).empty();
     }));
-    stopViewer(v);
+    stopProcess(v);
 
     // Every frame: four camera lines on standard error, in order, and one
     // "using a shader" on standard output.
@@ -134,7 +134,7 @@ TEST_F(Viewer, StartedByBareNameStaysInItsWorkingDirectory)
     o.program = "interior_mapping";
     o.pathDir = bin;
     o.workingDir = work;
-    ASSERT_TRUE(launchViewer(v, o));
+    ASSERT_TRUE(launchProcess(v, o));
     EXPECT_TRUE(waitForFrames(v, 1));
     EXPECT_EQ(countLines(v.lines.err, "textures/right/exterior.tga"), 1);
 }
@@ -228,10 +228,10 @@ TEST_F(ShaderFailure, EmptyFragmentShader)
 
 TEST(GlErrors, DrainsEveryPendingErrorInARealContext)
 {
-    ViewerProcess probe;
+    ChildProcess probe;
     LaunchOptions o;
     o.program = GL_ERROR_PROBE;
-    ASSERT_TRUE(launchViewer(probe, o));
+    ASSERT_TRUE(launchProcess(probe, o));
     EXPECT_EQ(waitForExit(probe), 0);
     EXPECT_EQ(probe.lines.out,
               (std::vector<std::string>{

@@ -11,7 +11,7 @@ class ViewerTest : public ::testing::Test {
 protected:
     std::string root;   // removed afterwards
     std::string dir;    // where the viewer is installed (root unless moved)
-    ViewerProcess v;
+    ChildProcess v;
 
     void SetUp() override
     {
@@ -21,7 +21,7 @@ protected:
 
     void TearDown() override
     {
-        stopViewer(v);
+        stopProcess(v);
         removeTree(root);
     }
 

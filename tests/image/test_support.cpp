@@ -1,8 +1,7 @@
 #include "test_support.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
+#include "process.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,57 +10,15 @@
 #include <fstream>
 #include <iterator>
 
-namespace {
-
-// Reads both pipes until both close, so neither child stream can block.
-void drain(int outFd, int errFd, std::string *out, std::string *err) {
-    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    std::string *sinks[2] = {out, err};
-    int open = 2;
-    while (open > 0) {
-        if (poll(fds, 2, -1) < 0) break;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            char chunk[4096];
-            ssize_t got = read(fds[i].fd, chunk, sizeof chunk);
-            if (got > 0) {
-                sinks[i]->append(chunk, size_t(got));
-            } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-}
-
-}  // namespace
-
 ProcessResult runProcess(const std::vector<std::string> &argv) {
-    ProcessResult result{-1, "", ""};
-    int outPipe[2], errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return result;
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(outPipe[1], STDOUT_FILENO);
-        dup2(errPipe[1], STDERR_FILENO);
-        close(outPipe[0]);
-        close(errPipe[0]);
-        close(outPipe[1]);
-        close(errPipe[1]);
-        std::vector<char *> args;
-        for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(outPipe[1]);
-    close(errPipe[1]);
-    drain(outPipe[0], errPipe[0], &result.out, &result.err);
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
-    return result;
+    ChildProcess child;
+    LaunchOptions options;
+    options.program = argv.at(0);
+    options.args.assign(argv.begin() + 1, argv.end());
+    if (!launchProcess(child, options)) return {-1, "", ""};
+    int status = waitForExit(child);
+    stopProcess(child);
+    return {status, child.outText, child.errText};
 }
 
 std::string tempDir() {
