@@ -58,7 +58,7 @@ unsigned int getshort(FILE *file) {
     return low | (nextByte(file) << 8);
 }
 
-int loadBmp(FILE *file, const char *filename, Image *image, uint64_t maxBytes) {
+int loadBmp(FILE *file, const char *filename, Image *image) {
     image->data = nullptr;
     skipBytes(file, kBytesBeforeSize);
     image->sizeX = getint(file);
@@ -75,9 +75,9 @@ int loadBmp(FILE *file, const char *filename, Image *image, uint64_t maxBytes) {
     }
     skipBytes(file, kBytesAfterBitCount);
 
-    // An oversized or overflowing product is refused here, never wrapped.
+    // An overflowing product is refused here, never wrapped.
     uint64_t bytes = 0;
-    if (pixelBytes(image, &bytes) && bytes <= maxBytes)
+    if (pixelBytes(image, &bytes))
         image->data = static_cast<unsigned char *>(malloc(bytes > 0 ? bytes : 1));
     if (!image->data) {
         printf("Error allocating memory for color-corrected image data");

@@ -55,21 +55,13 @@ struct TgaStatus {
     long pixel;
 };
 
-// No limit on the pixel count beyond what the allocator grants.
-const size_t kTgaNoPixelLimit = SIZE_MAX;
-// Bytes read from the file at a time, and the least a caller may ask for
-// (a packet header plus one 32-bit pixel must fit).
+// Bytes read from the file at a time.
 const size_t kTgaReadChunk = 64 * 1024;
-const size_t kTgaMinChunk = 5;
 
 // Decodes the TGA image read from `file` (at its current position) into
 // `image`: the header fields, then on success a new pixel array in
 // image->pixels. On failure image->pixels is null and nothing is printed.
-// Images of more than `maxPixels` pixels fail as an allocation failure would;
-// `chunkBytes` (clamped to [kTgaMinChunk, kTgaReadChunk]) sets the read size.
-TgaStatus decodeTga(FILE *file, TgaImage *image,
-                    size_t maxPixels = kTgaNoPixelLimit,
-                    size_t chunkBytes = kTgaReadChunk);
+TgaStatus decodeTga(FILE *file, TgaImage *image);
 
 // The exact text readTga writes to standard error for a failed decode.
 std::string tgaErrorMessage(TgaStatus status);
@@ -103,11 +95,9 @@ unsigned int getint(FILE *file);
 unsigned int getshort(FILE *file);
 
 // Loads an uncompressed 24-bit BMP from an open file into `image`, printing
-// its reports (naming `filename`) to standard output. Pixel blocks larger
-// than `maxBytes` fail as an allocation failure would. Returns 1 on success,
+// its reports (naming `filename`) to standard output. Returns 1 on success,
 // 0 on failure; never closes `file`.
-int loadBmp(FILE *file, const char *filename, Image *image,
-            uint64_t maxBytes = UINT64_MAX);
+int loadBmp(FILE *file, const char *filename, Image *image);
 
 // Opens `filename` and loads it with loadBmp; closes the file on every path.
 int ImageLoad(const char *filename, Image *image);

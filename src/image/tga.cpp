@@ -183,20 +183,19 @@ TgaError checkFormat(const TgaImage *image) {
 // Allocates the cleared pixel array. Negative sizes (including stored values
 // above 32767) are refused; a zero-size image gets a one-pixel block so that
 // a successful decode always has an array to free.
-PIXEL *allocatePixels(const TgaImage *image, size_t maxPixels) {
+PIXEL *allocatePixels(const TgaImage *image) {
     if (image->width < 0 || image->height < 0) return nullptr;
     size_t count = size_t(image->width) * size_t(image->height);
-    if (count > maxPixels) return nullptr;
     return static_cast<PIXEL *>(calloc(std::max<size_t>(count, 1), sizeof(PIXEL)));
 }
 
-TgaStatus decodeWith(ByteReader *r, TgaImage *image, size_t maxPixels) {
+TgaStatus decodeWith(ByteReader *r, TgaImage *image) {
     unsigned char header[kHeaderBytes] = {};
     bool headerWhole = readBytes(r, header, kHeaderBytes) == kHeaderBytes;
     parseHeader(header, image);
     image->pixels = nullptr;
 
-    PIXEL *pixels = allocatePixels(image, maxPixels);
+    PIXEL *pixels = allocatePixels(image);
     if (!pixels) return {TGA_NO_PIXEL_MEMORY, 0};
     TgaError format = checkFormat(image);
     if (format == TGA_OK && !headerWhole) format = TGA_END_OF_FILE;
@@ -228,10 +227,10 @@ void MergeBytes(PIXEL *pixel, const unsigned char *p, int bytes) {
     if (bytes == 4 || bytes == 3 || bytes == 2) convertSpan(pixel, p, 1, bytes);
 }
 
-TgaStatus decodeTga(FILE *file, TgaImage *image, size_t maxPixels, size_t chunkBytes) {
+TgaStatus decodeTga(FILE *file, TgaImage *image) {
     unsigned char buffer[kTgaReadChunk];
-    ByteReader reader{file, buffer, std::clamp(chunkBytes, kTgaMinChunk, kTgaReadChunk), 0, 0};
-    return decodeWith(&reader, image, maxPixels);
+    ByteReader reader{file, buffer, kTgaReadChunk, 0, 0};
+    return decodeWith(&reader, image);
 }
 
 std::string tgaErrorMessage(TgaStatus status) {

@@ -2,13 +2,39 @@
 
 #include "process.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+
+namespace {
+
+// The directory lives as long as the test program.
+struct TempDir {
+    std::string path;
+    TempDir() {
+        char pattern[] = "/tmp/image_tests.XXXXXX";
+        if (!mkdtemp(pattern)) abort();
+        path = pattern;
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+};
+
+void appendLe16(Bytes *b, unsigned value) {
+    b->push_back(value & 0xFF);
+    b->push_back((value >> 8) & 0xFF);
+}
+
+void appendLe32(Bytes *b, uint32_t value) {
+    appendLe16(b, value & 0xFFFF);
+    appendLe16(b, value >> 16);
+}
+
+}  // namespace
+
+Bytes operator+(Bytes head, const Bytes &tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
 
 ProcessResult runProcess(const std::vector<std::string> &argv) {
     ChildProcess child;
@@ -21,35 +47,16 @@ ProcessResult runProcess(const std::vector<std::string> &argv) {
     return {status, child.outText, child.errText};
 }
 
-std::string tempDir() {
-    static std::string dir;
-    if (dir.empty()) {
-        char pattern[] = "/tmp/image_tests.XXXXXX";
-        dir = mkdtemp(pattern) ? pattern : "/tmp";
-    }
-    return dir;
+std::string tempPath(const std::string &name) {
+    static TempDir dir;
+    return dir.path + "/" + name;
 }
 
 std::string writeTempFile(const std::string &name, const Bytes &bytes) {
-    std::string path = tempDir() + "/" + name;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+    std::string path = tempPath(name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()),
+                                                std::streamsize(bytes.size()));
     return path;
-}
-
-Bytes readFile(const std::string &path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void appendLe16(Bytes *b, unsigned value) {
-    b->push_back(value & 0xFF);
-    b->push_back((value >> 8) & 0xFF);
-}
-
-void appendLe32(Bytes *b, uint32_t value) {
-    appendLe16(b, value & 0xFFFF);
-    appendLe16(b, value >> 16);
 }
 
 Bytes tgaFile(const TgaHeader &h) {
@@ -58,13 +65,9 @@ Bytes tgaFile(const TgaHeader &h) {
     appendLe16(&b, 0);
     appendLe16(&b, h.colourMapLength);
     b.push_back(h.colourMapDepth);
-    appendLe16(&b, 0);
-    appendLe16(&b, 0);
-    appendLe16(&b, h.width & 0xFFFF);
-    appendLe16(&b, h.height & 0xFFFF);
+    for (int field : {0, 0, h.width & 0xFFFF, h.height & 0xFFFF}) appendLe16(&b, field);
     b.push_back(h.bits);
     b.push_back(h.descriptor);
-    // ID and colour-map bytes are a recognisable filler the decoder must skip.
     size_t entryBytes = h.colourMapType == 1 ? (h.colourMapDepth + 7) / 8 : 0;
     b.insert(b.end(), h.idLength + h.colourMapLength * entryBytes, 0xEE);
     return b;
@@ -72,29 +75,9 @@ Bytes tgaFile(const TgaHeader &h) {
 
 Bytes bmpHeader(uint32_t width, uint32_t height, unsigned planes, unsigned bits) {
     Bytes b = {'B', 'M'};
-    appendLe32(&b, 54 + width * height * 3);
-    appendLe32(&b, 0);
-    appendLe32(&b, 54);
-    appendLe32(&b, 40);
-    appendLe32(&b, width);
-    appendLe32(&b, height);
+    for (uint32_t field : {54 + width * height * 3, 0u, 54u, 40u, width, height}) appendLe32(&b, field);
     appendLe16(&b, planes);
     appendLe16(&b, bits);
     b.insert(b.end(), 24, 0);
     return b;
-}
-
-TgaStatus decodeBytes(const Bytes &bytes, TgaImage *image, size_t maxPixels, size_t chunkBytes) {
-    static unsigned char empty[1];
-    void *data = bytes.empty() ? empty : const_cast<unsigned char *>(bytes.data());
-    FILE *file = fmemopen(data, bytes.size(), "rb");
-    TgaStatus status = decodeTga(file, image, maxPixels, chunkBytes);
-    fclose(file);
-    return status;
-}
-
-Bytes rgbaOf(const TgaImage &image) {
-    size_t count = size_t(image.width) * size_t(image.height);
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(image.pixels);
-    return Bytes(p, p + count * sizeof(PIXEL));
 }

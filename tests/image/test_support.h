@@ -1,5 +1,6 @@
-// Helpers shared by the image tests: byte builders, temporary files, and
-// running a program with its output streams captured separately.
+// Helpers shared by the image tests: byte builders, files in a temporary
+// directory that is removed when the test program ends, and runs of a
+// program with its output streams captured.
 #ifndef IMAGE_TEST_SUPPORT_H
 #define IMAGE_TEST_SUPPORT_H
 
@@ -10,24 +11,18 @@
 #include "tex.h"
 
 using Bytes = std::vector<unsigned char>;
+Bytes operator+(Bytes head, const Bytes &tail);
 
 struct ProcessResult {
     int status;  // exit status, or -1 if the process did not exit normally
     std::string out;
     std::string err;
 };
-
-// Runs argv[0] with the given arguments and waits for it.
 ProcessResult runProcess(const std::vector<std::string> &argv);
 
-// A fresh file in the test's temporary directory holding `bytes`.
+// A path in the test program's temporary directory, and a file written there.
+std::string tempPath(const std::string &name);
 std::string writeTempFile(const std::string &name, const Bytes &bytes);
-// The test's temporary directory (created on first use).
-std::string tempDir();
-Bytes readFile(const std::string &path);
-
-void appendLe16(Bytes *b, unsigned value);
-void appendLe32(Bytes *b, uint32_t value);
 
 // The fields of a TGA header that the tests vary.
 struct TgaHeader {
@@ -41,18 +36,11 @@ struct TgaHeader {
     int colourMapDepth = 0;
     int descriptor = 0;
 };
-// The 18 header bytes followed by idLength ID bytes and the colour map.
+// The 18 header bytes followed by the image ID and the colour map (if the
+// type is 1), both filled with 0xEE.
 Bytes tgaFile(const TgaHeader &h);
 
 // A 24-bit BMP header (54 bytes) with the given size, planes and bit count.
 Bytes bmpHeader(uint32_t width, uint32_t height, unsigned planes = 1, unsigned bits = 24);
-
-// Decodes `bytes` with decodeTga through an in-memory stream.
-TgaStatus decodeBytes(const Bytes &bytes, TgaImage *image,
-                      size_t maxPixels = kTgaNoPixelLimit,
-                      size_t chunkBytes = kTgaReadChunk);
-
-// Pixels of a decoded image as a flat RGBA byte vector.
-Bytes rgbaOf(const TgaImage &image);
 
 #endif

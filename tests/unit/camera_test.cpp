@@ -1,185 +1,63 @@
-// Camera arithmetic and the vector operations under it.
+// The camera arithmetic of the navigation keys, and the projection's aspect.
 #include "camera.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
+#include <string>
 
 namespace {
 
-void start()
-{
-    resetCamera();
-    cameraKey(0);
-}
+std::string times(int n, char key) { return std::string(n, key); }
 
-void press(char key, int times = 1)
-{
-    for (int i = 0; i < times; ++i)
-        cameraKey(static_cast<unsigned char>(key));
-}
-
-float distance(const Vector3 &a, const Vector3 &b)
-{
-    return length(Vector3(a.x - b.x, a.y - b.y, a.z - b.z));
-}
-
-TEST(Vector3, AssignmentCopiesOnlyTheComponents)
-{
-    Vector3 target(1, 2, 3);
-    target.nx = 7;
-    target.ny = 8;
-    target.nz = 9;
-    Vector3 source(4, 5, 6);
-    source.nx = source.ny = source.nz = -1;
-    target = source;
-    EXPECT_EQ(target.x, 4);
-    EXPECT_EQ(target.z, 6);
-    EXPECT_EQ(target.nx, 7);
-    EXPECT_EQ(target.nz, 9);
-}
-
-TEST(Vector3, CrossOfUpAndGazeShrinksWithElevation)
-{
-    Vector3 upv(0, 1, 0);
-    for (double elevation : {0.0, 30.0, 60.0, 89.0}) {
-        double r = elevation * M_PI / 180;
-        Vector3 gaze(float(std::cos(r)), float(std::sin(r)), 0);
-        EXPECT_NEAR(length(cross(upv, gaze)), std::cos(r), 1e-6) << elevation;
-    }
-    EXPECT_EQ(length(cross(upv, Vector3(0, 1, 0))), 0);
-    Vector3 left = cross(upv, Vector3(1, 0, 0));
-    EXPECT_EQ(left.z, -1);   // right-handed
-}
-
-TEST(Vector3, NormalizeGivesUnitLength)
-{
-    Vector3 n = normalize(Vector3(0, 2, 0));
-    EXPECT_FLOAT_EQ(n.y, 1);
-    EXPECT_FLOAT_EQ(length(normalize(Vector3(1.2f, -1.6f, 0))), 1);
-    EXPECT_EQ(length(normalize(Vector3())), 0);   // no NaN from a zero vector
-}
-
-TEST(Camera, StartLooksAlongPlusXFromTheStartPosition)
-{
-    start();
-    EXPECT_EQ(eye.x, -4);
-    EXPECT_EQ(la.x, -2);
-    EXPECT_EQ(la.y, 0.5f);
-    EXPECT_EQ(la.z, 0.5f);
-    EXPECT_EQ(up.y, 1);
-    EXPECT_EQ(theta, 90);
-    EXPECT_EQ(phi, 0);
-}
-
-TEST(Camera, ForwardAndBackStepsAreExactInverses)
-{
-    start();
-    press('w');
-    EXPECT_EQ(eye.x, -4 + 0.2f);
-    EXPECT_EQ(la.x, eye.x + 2);
-    press('s');
-    EXPECT_EQ(eye.x, -4);
-    EXPECT_EQ(la.x, -2);
-}
-
-TEST(Camera, SidewaysStepsFollowLeftVector)
-{
-    start();
-    press('a');
-    EXPECT_EQ(eye.z, 0.5f - 0.2f);
-    EXPECT_EQ(eye.x, -4);
-    press('d', 2);
-    EXPECT_FLOAT_EQ(eye.z, 0.7f);
-}
-
-TEST(Camera, SidewaysStepsShrinkWhenTilted)
-{
-    start();
-    press('r', 12);
-    ASSERT_FLOAT_EQ(phi, 60);
-    Vector3 before = eye;
-    press('a');
-    EXPECT_NEAR(distance(eye, before), 0.1, 1e-6);
-    before = eye;
-    press('d');
-    EXPECT_NEAR(distance(eye, before), 0.1, 1e-6);
-    // Forward steps keep their full length, vertical part included.
-    before = eye;
-    press('w');
-    EXPECT_NEAR(distance(eye, before), 0.2, 1e-6);
-    EXPECT_NEAR(eye.y - before.y, 0.2 * std::sin(M_PI / 3), 1e-6);
-}
-
-TEST(Camera, TurningWrapsAtPlusMinus180WithStrictComparisons)
-{
-    start();
-    press('q', 6);
-    EXPECT_EQ(theta, 180);   // may rest at exactly 180
-    press('q');
-    EXPECT_EQ(theta, -165);
-    press('q', 17);
-    EXPECT_EQ(theta, 90);    // 24 presses in all
-    press('e', 18);
-    EXPECT_EQ(theta, -180);  // may rest at exactly -180
-    press('e');
-    EXPECT_EQ(theta, 165);
-}
-
-TEST(Camera, TurnedViewDirection)
-{
-    start();
-    press('q');
-    EXPECT_NEAR(la.x - eye.x, 1.93185, 1e-5);
-    EXPECT_NEAR(la.z - eye.z, -0.517638, 1e-5);
-    press('q', 5);   // theta 180 looks along -Z
-    EXPECT_NEAR(la.z - eye.z, -2, 1e-6);
-    EXPECT_NEAR(la.x - eye.x, 0, 1e-6);
-}
-
-TEST(Camera, TiltStopsJustShortOfVertical)
-{
-    unsigned int bits;
-    std::memcpy(&bits, &tiltLimit, sizeof bits);
-    EXPECT_EQ(bits, 0x42B3FFFCu);
-
-    start();
-    press('r', 18);
-    EXPECT_EQ(phi, tiltLimit);
-    press('r');
-    EXPECT_EQ(phi, tiltLimit);
-    press('f');
-    EXPECT_EQ(phi, 85);   // snaps to 85, not 84.99997
-    press('f', 35);
-    EXPECT_EQ(phi, -tiltLimit);
-    press('r');
-    EXPECT_EQ(phi, -85);
-}
-
-TEST(Camera, OtherKeysOnlyReaim)
-{
-    start();
-    press('q');
-    for (char key : {'W', 'S', '1', '\x1b', ' '}) {
-        Vector3 eyeBefore = eye;
-        float thetaBefore = theta, phiBefore = phi;
-        la = Vector3(100, 100, 100);   // rebuilt from the angles
-        press(key);
-        EXPECT_EQ(eye.x, eyeBefore.x);
-        EXPECT_EQ(eye.z, eyeBefore.z);
-        EXPECT_EQ(theta, thetaBefore);
-        EXPECT_EQ(phi, phiBefore);
-        EXPECT_NEAR(distance(la, eye), 2, 1e-5) << key;
+TEST(Camera, KeySequencesFromTheStart) {
+    struct Case {
+        std::string keys;
+        float eye[3], gaze[3], theta, phi;
+    } cases[] = {
+        {"", {-4, 0.5, 0.5}, {2, 0, 0}, 90, 0},
+        {"w", {-3.8, 0.5, 0.5}, {2, 0, 0}, 90, 0},
+        {"ws", {-4, 0.5, 0.5}, {2, 0, 0}, 90, 0},
+        {"a", {-4, 0.5, 0.3}, {2, 0, 0}, 90, 0},
+        {"add", {-4, 0.5, 0.7}, {2, 0, 0}, 90, 0},
+        // Tilted by 60 degrees: sideways steps shrink to half, forward steps
+        // keep their length and climb.
+        {times(12, 'r') + "a", {-4, 0.5, 0.4}, {1, 1.7320508, 0}, 90, 60},
+        {times(12, 'r') + "aw", {-3.9, 0.6732051, 0.4}, {1, 1.7320508, 0}, 90, 60},
+        {"q", {-4, 0.5, 0.5}, {1.9318517, 0, -0.5176381}, 105, 0},
+        // Turning wraps past +-180 (which it may rest on).
+        {times(6, 'q'), {-4, 0.5, 0.5}, {0, 0, -2}, 180, 0},
+        {times(7, 'q'), {-4, 0.5, 0.5}, {-0.5176381, 0, -1.9318517}, -165, 0},
+        {times(24, 'q'), {-4, 0.5, 0.5}, {2, 0, 0}, 90, 0},
+        {times(18, 'e'), {-4, 0.5, 0.5}, {0, 0, -2}, -180, 0},
+        {times(19, 'e'), {-4, 0.5, 0.5}, {0.5176381, 0, -1.9318517}, 165, 0},
+        // Tilting stops at the float just below 90 and steps back to 85.
+        {times(19, 'r'), {-4, 0.5, 0.5}, {0, 2, 0}, 90, 89.99997f},
+        {times(19, 'r') + "f", {-4, 0.5, 0.5}, {0.1743115, 1.9923894, 0}, 90, 85},
+        {times(19, 'r') + times(36, 'f'), {-4, 0.5, 0.5}, {0, -2, 0}, 90, -89.99997f},
+        {times(19, 'r') + times(36, 'f') + "r", {-4, 0.5, 0.5}, {0.1743115, -1.9923894, 0}, 90, -85},
+        // Any other key only re-aims.
+        {"qW1\x1b ", {-4, 0.5, 0.5}, {1.9318517, 0, -0.5176381}, 105, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("keys \"" + c.keys + "\"");
+        resetCamera();
+        cameraKey(0);
+        for (char key : c.keys) cameraKey(static_cast<unsigned char>(key));
+        const float gotEye[3] = {eye.x, eye.y, eye.z};
+        const float gotGaze[3] = {la.x - eye.x, la.y - eye.y, la.z - eye.z};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(gotEye[i], c.eye[i], 1e-5) << "eye " << i;
+            EXPECT_NEAR(gotGaze[i], c.gaze[i], 1e-5) << "gaze " << i;
+        }
+        EXPECT_EQ(up.y, 1);
+        EXPECT_EQ(theta, c.theta);
+        EXPECT_EQ(phi, c.phi);
     }
 }
 
-TEST(Camera, AspectStaysFiniteForAnyWindow)
-{
+TEST(Camera, AspectStaysFiniteForAnyWindow) {
     EXPECT_FLOAT_EQ(viewAspect(800, 600), 800.0f / 600.0f);
-    EXPECT_EQ(viewAspect(1024, 1024), 1);
     EXPECT_EQ(viewAspect(640, 0), 640);
-    EXPECT_TRUE(std::isfinite(viewAspect(0, 0)));
     EXPECT_EQ(viewAspect(0, 0), 0);
 }
 
