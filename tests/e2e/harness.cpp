@@ -187,11 +187,6 @@ void pressKey(ChildProcess &v, char key)
     tapKeysym(v, sym, upper);
 }
 
-void pressNamedKey(ChildProcess &v, const char *keysymName)
-{
-    tapKeysym(v, XStringToKeysym(keysymName), false);
-}
-
 // A frame that began after the keyboard callback ran shows as that
 // callback's two empty lines on standard error followed by camera lines.
 bool pressAndWaitForFrame(ChildProcess &v, char key)

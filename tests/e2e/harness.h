@@ -32,10 +32,8 @@ bool waitForFrames(ChildProcess &v, int n, double timeoutSeconds = 30);
 // The four camera lines of frame i (0-based), in order.
 std::vector<std::string> cameraLines(const Lines &lines, int frame);
 
-// Presses and releases a key: a character (upper case through Shift) or
-// one of the X key names such as "Escape".
+// Presses and releases a key (upper case through Shift).
 void pressKey(ChildProcess &v, char key);
-void pressNamedKey(ChildProcess &v, const char *keysymName);
 
 // Presses a key and waits until the frame it causes has begun; then
 // presses a key that changes nothing and waits for that frame too, so that

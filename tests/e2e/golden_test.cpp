@@ -1,0 +1,208 @@
+// What the shader pair draws, checked against stored class maps of a few
+// views. The viewer runs on calibration textures: every room cube-map slot
+// a solid colour (rotated through the palette by set, so that each face
+// shows its own set), the world's slots six further colours, and grey
+// facades with an L-shaped opening whose width also depends on the set.
+// Each sample of a regular grid is classed by hue, which the lighting
+// hardly changes:
+//   '0'..'5'  room colour      'a'..'f'  world colour      '#'  facade
+//   '?'       none of these    '.'       not checked (an edge ran near it
+//                              when the map was recorded)
+// A view file (golden/<view>.txt) holds the keys pressed from the start,
+// the camera the viewer must then print, written out by hand, and the map.
+// scripts/record-golden.sh records the maps again (UPDATE_GOLDEN=1) after
+// an intended change of the shader pair, keeping the keys and cameras.
+#include "viewer_test.h"
+#include "tga_write.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const int gridStep = 16;      // pixels between samples
+const int edgeRadius = 3;     // a recorded sample's neighbourhood, in pixels
+const char *const goldenDir = GOLDEN_DIR;
+
+const Rgb roomPalette[6] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                            {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
+const Rgb worldPalette[6] = {{255, 128, 0}, {128, 255, 0}, {0, 255, 128},
+                             {0, 128, 255}, {128, 0, 255}, {255, 0, 128}};
+const int facadeGrey = 128;
+
+// The nearest hue, by the distance of brightness-normalised colours.
+char classOf(Rgb c)
+{
+    const double m = std::max({c.r, c.g, c.b});
+    if (m < 24)
+        return '?';
+    auto distance = [&](Rgb ref) {
+        return std::hypot(c.r / m - ref.r / 255.0, c.g / m - ref.g / 255.0, c.b / m - ref.b / 255.0);
+    };
+    char best = '#';
+    double bestDistance = distance({255, 255, 255});
+    for (int i = 0; i < 6; ++i) {
+        for (char kind : {'0', 'a'}) {
+            double d = distance(kind == '0' ? roomPalette[i] : worldPalette[i]);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = static_cast<char>(kind + i);
+            }
+        }
+    }
+    return bestDistance <= 0.25 ? best : '?';
+}
+
+RgbaImage solid(int size, Rgb c, int alpha)
+{
+    return makeSolidImage(size, c.r, c.g, c.b, alpha);
+}
+
+void writeCalibrationTextures(const std::string &dir)
+{
+    const char *const sets[] = {"right", "left", "top", "bottom", "front", "back", "world"};
+    const char *const slots[] = {"posx", "negx", "negy", "posy", "posz", "negz"};
+    const int facadeSize = 256;
+    for (int set = 0; set < 7; ++set) {
+        std::string base = dir + "/" + sets[set] + "/";
+        std::filesystem::create_directories(base);
+        // Opaque: a band on the left (wider for later sets) and one at the top.
+        RgbaImage facade = solid(facadeSize, {facadeGrey, facadeGrey, facadeGrey}, 0);
+        for (int j = 0; j < facadeSize; ++j)
+            for (int i = 0; i < facadeSize; ++i)
+                if (i < 64 + 12 * set || j >= 208)
+                    facade.rgba[(j * facadeSize + i) * 4 + 3] = 255;
+        ASSERT_TRUE(writeTga(base + "exterior.tga", facade, TgaRowOrder::BottomFirst));
+        for (int k = 0; k < 6; ++k) {
+            Rgb c = set == 6 ? worldPalette[k] : roomPalette[(k + set) % 6];
+            ASSERT_TRUE(writeTga(base + slots[k] + ".tga", solid(16, c, 255), TgaRowOrder::TopFirst));
+        }
+    }
+}
+
+// A sample's class, or '.' when its neighbourhood is not all one class.
+char recordedClass(const Screenshot &shot, int x, int y)
+{
+    char c = classOf(shot.at(x, y));
+    for (int dy = -edgeRadius; dy <= edgeRadius; ++dy)
+        for (int dx = -edgeRadius; dx <= edgeRadius; ++dx)
+            if (classOf(shot.at(x + dx, y + dy)) != c)
+                return '.';
+    return c;
+}
+
+struct View {
+    std::string header;            // everything before the map, kept as written
+    std::string keys;
+    double eye[3], gaze[3];
+    std::vector<std::string> map;  // one row of samples per line
+};
+
+View readView(const std::string &path)
+{
+    View view;
+    std::ifstream file(path);
+    std::string line;
+    bool inMap = false;
+    while (std::getline(file, line)) {
+        if (inMap) {
+            view.map.push_back(line);
+            continue;
+        }
+        view.header += line + "\n";
+        std::istringstream fields(line);
+        std::string name;
+        fields >> name;
+        if (name == "keys:")
+            fields >> view.keys;
+        else if (name == "eye:")
+            fields >> view.eye[0] >> view.eye[1] >> view.eye[2];
+        else if (name == "gaze:")
+            fields >> view.gaze[0] >> view.gaze[1] >> view.gaze[2];
+        inMap = name == "map:";
+    }
+    return view;
+}
+
+// The numbers of the newest complete "eye <...>" / "gaze: <...>" pair.
+bool printedCamera(const Lines &lines, double eye[3], double gaze[3])
+{
+    const auto &err = lines.err;
+    for (size_t i = err.size(); i-- > 3;) {
+        if (startsWith(err[i], "theta = ") && startsWith(err[i - 3], "eye <")) {
+            return sscanf(err[i - 3].c_str(), "eye <%lf %lf %lf>", &eye[0], &eye[1], &eye[2]) == 3 &&
+                   sscanf(err[i - 2].c_str(), "gaze: <%lf %lf %lf>", &gaze[0], &gaze[1], &gaze[2]) == 3;
+        }
+    }
+    return false;
+}
+
+std::string savedWindow(const Screenshot &shot, const std::string &name)
+{
+    std::string path = std::filesystem::temp_directory_path() / ("golden-" + name + ".ppm");
+    savePpm(shot, path);
+    return path;
+}
+
+class Golden : public ViewerTest, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(Golden, ViewMatchesItsClassMap)
+{
+    const std::string name = GetParam(), path = std::string(goldenDir) + "/" + name + ".txt";
+    View view = readView(path);
+    ASSERT_FALSE(view.header.empty()) << "cannot read " << path;
+    removeTree(dir + "/textures");
+    writeCalibrationTextures(dir + "/textures");
+    start();
+    ASSERT_TRUE(waitForFrames(v, 1));
+    ASSERT_TRUE(pressAndSettle(v, view.keys));
+
+    double eye[3], gaze[3];
+    ASSERT_TRUE(waitUntil(v, [&](const Lines &l) { return printedCamera(l, eye, gaze); }));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(eye[i], view.eye[i], 1e-4) << "eye " << i;
+        EXPECT_NEAR(gaze[i], view.gaze[i], 1e-4) << "gaze " << i;
+    }
+    ASSERT_FALSE(HasFailure()) << "the camera is not where " << path << " says";
+
+    Screenshot shot = grabWindow(v);
+    if (getenv("UPDATE_GOLDEN")) {
+        std::ofstream file(path);
+        file << view.header;
+        for (int y = gridStep / 2; y < shot.height; y += gridStep) {
+            for (int x = gridStep / 2; x < shot.width; x += gridStep)
+                file << recordedClass(shot, x, y);
+            file << "\n";
+        }
+        std::cout << "recorded " << path << "; the window is " << savedWindow(shot, name) << "\n";
+        return;
+    }
+    ASSERT_EQ(view.map.size(), size_t(shot.height / gridStep)) << "no map in " << path;
+    int checked = 0, wrong = 0;
+    std::ostringstream examples;
+    for (size_t row = 0; row < view.map.size(); ++row) {
+        for (size_t col = 0; col < view.map[row].size(); ++col) {
+            char want = view.map[row][col];
+            if (want == '.')
+                continue;
+            int x = gridStep / 2 + gridStep * col, y = gridStep / 2 + gridStep * row;
+            char got = classOf(shot.at(x, y));
+            ++checked;
+            if (got != want && ++wrong <= 5)
+                examples << " (" << x << ", " << y << "): '" << want << "' became '" << got << "';";
+        }
+    }
+    EXPECT_GT(checked, 1000);
+    if (wrong > 0)
+        ADD_FAILURE() << wrong << " of " << checked << " samples differ from " << path << ":"
+                      << examples.str() << " the window is " << savedWindow(shot, name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, Golden, ::testing::Values("start", "above", "close", "corner"));
+
+}  // namespace
