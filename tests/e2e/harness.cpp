@@ -82,18 +82,6 @@ bool waitForFrames(ChildProcess &v, int n, double timeoutSeconds)
                      timeoutSeconds);
 }
 
-std::vector<std::string> cameraLines(const Lines &lines, int frame)
-{
-    int seen = -1;
-    for (size_t i = 0; i < lines.err.size(); ++i) {
-        if (startsWith(lines.err[i], "eye <") && ++seen == frame)
-            return std::vector<std::string>(
-                lines.err.begin() + i,
-                lines.err.begin() + std::min(i + 4, lines.err.size()));
-    }
-    return {};
-}
-
 // ---------------------------------------------------------------- X
 
 static Display *display()
@@ -107,61 +95,39 @@ static Display *display()
     return dpy;
 }
 
-static bool windowHasTitle(Display *dpy, Window w)
+// The window titled "Interior Mapping" that process `pid` made (or that
+// names no process). Without a window manager, GLUT's windows are children
+// of the root window.
+static Window findWindow(Display *dpy, pid_t pid)
 {
-    char *name = NULL;
-    bool match = XFetchName(dpy, w, &name) && name && strcmp(name, windowTitle) == 0;
-    if (name)
-        XFree(name);
-    return match;
-}
-
-// The _NET_WM_PID of a window, or 0 if it has none.
-static long windowPid(Display *dpy, Window w)
-{
-    Atom pidAtom = XInternAtom(dpy, "_NET_WM_PID", True);
-    if (pidAtom == None)
-        return 0;
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char *data = NULL;
-    long pid = 0;
-    if (XGetWindowProperty(dpy, w, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
-                           &count, &after, &data) == Success && data && count == 1)
-        pid = *reinterpret_cast<long *>(data);
-    if (data)
-        XFree(data);
-    return pid;
-}
-
-static Window findWindow(Display *dpy, Window w, pid_t pid)
-{
-    if (windowHasTitle(dpy, w)) {
-        long owner = windowPid(dpy, w);
-        if (owner == 0 || owner == pid)
-            return w;
-    }
-    Window root, parent, *children = NULL;
+    Atom pidAtom = XInternAtom(dpy, "_NET_WM_PID", False);
+    Window root, parent, *children = NULL, found = 0;
     unsigned int n = 0;
-    Window found = 0;
-    if (XQueryTree(dpy, w, &root, &parent, &children, &n)) {
-        for (unsigned int i = 0; i < n && !found; ++i)
-            found = findWindow(dpy, children[i], pid);
-        if (children)
-            XFree(children);
+    XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &n);
+    for (unsigned int i = 0; i < n && !found; ++i) {
+        char *name = NULL;
+        unsigned char *owner = NULL;
+        Atom type;
+        int format;
+        unsigned long count, after;
+        XGetWindowProperty(dpy, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &owner);
+        bool ours = owner == NULL || *reinterpret_cast<long *>(owner) == pid;
+        if (XFetchName(dpy, children[i], &name) && strcmp(name, windowTitle) == 0 && ours)
+            found = children[i];
+        XFree(name);
+        XFree(owner);
     }
+    XFree(children);
     return found;
 }
 
 static Window viewerWindow(ChildProcess &v)
 {
-    if (v.window == 0) {
-        Display *dpy = display();
-        v.window = findWindow(dpy, DefaultRootWindow(dpy), v.pid);
-        if (v.window == 0)
-            throw std::runtime_error("the viewer's window is not on the display");
-    }
+    if (v.window == 0)
+        v.window = findWindow(display(), v.pid);
+    if (v.window == 0)
+        throw std::runtime_error("the viewer's window is not on the display");
     return v.window;
 }
 

@@ -29,9 +29,6 @@ int frameCount(const Lines &lines);
 // Waits until at least n frames have begun.
 bool waitForFrames(ChildProcess &v, int n, double timeoutSeconds = 30);
 
-// The four camera lines of frame i (0-based), in order.
-std::vector<std::string> cameraLines(const Lines &lines, int frame);
-
 // Presses and releases a key (upper case through Shift).
 void pressKey(ChildProcess &v, char key);
 

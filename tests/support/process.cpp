@@ -48,43 +48,23 @@ bool launchProcess(ChildProcess &v, const LaunchOptions &options)
     return true;
 }
 
-// Moves complete lines from the partial buffer into the line list.
-static void splitLines(std::string &partial, std::vector<std::string> &lines)
+// The complete lines of a stream's text; once it has ended, also the last,
+// unfinished one.
+static std::vector<std::string> splitLines(const std::string &text, bool ended)
 {
+    std::vector<std::string> lines;
     size_t start = 0, nl;
-    while ((nl = partial.find('\n', start)) != std::string::npos) {
-        lines.push_back(partial.substr(start, nl - start));
-        start = nl + 1;
-    }
-    partial.erase(0, start);
-}
-
-// Reads whatever one stream has; closes it at end of file.
-static void drain(int &fd, std::string &text, std::string &partial,
-                  std::vector<std::string> &lines)
-{
-    char buf[65536];
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n > 0) {
-        text.append(buf, static_cast<size_t>(n));
-        partial.append(buf, static_cast<size_t>(n));
-        splitLines(partial, lines);
-    } else if (n == 0) {
-        if (!partial.empty())
-            lines.push_back(partial);
-        partial.clear();
-        close(fd);
-        fd = -1;
-    }
+    for (; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        lines.push_back(text.substr(start, nl - start));
+    if (ended && start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
 }
 
 static void reap(ChildProcess &v, bool block)
 {
-    if (v.ended || v.pid <= 0)
-        return;
     int status = 0;
-    pid_t r = waitpid(v.pid, &status, block ? 0 : WNOHANG);
-    if (r == v.pid) {
+    if (!v.ended && v.pid > 0 && waitpid(v.pid, &status, block ? 0 : WNOHANG) == v.pid) {
         v.ended = true;
         v.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -96,10 +76,9 @@ static bool pump(ChildProcess &v, int timeoutMs)
 {
     struct pollfd fds[2];
     int n = 0;
-    if (v.outFd >= 0)
-        fds[n++] = {v.outFd, POLLIN, 0};
-    if (v.errFd >= 0)
-        fds[n++] = {v.errFd, POLLIN, 0};
+    for (int fd : {v.outFd, v.errFd})
+        if (fd >= 0)
+            fds[n++] = {fd, POLLIN, 0};
     if (n == 0) {
         reap(v, true);
         return false;
@@ -107,12 +86,20 @@ static bool pump(ChildProcess &v, int timeoutMs)
     if (poll(fds, n, timeoutMs) <= 0)
         return true;
     for (int i = 0; i < n; ++i) {
-        if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+        if (fds[i].revents == 0)
             continue;
-        if (fds[i].fd == v.outFd)
-            drain(v.outFd, v.outText, v.outPartial, v.lines.out);
-        else
-            drain(v.errFd, v.errText, v.errPartial, v.lines.err);
+        bool isOut = fds[i].fd == v.outFd;
+        int &fd = isOut ? v.outFd : v.errFd;
+        std::string &text = isOut ? v.outText : v.errText;
+        char buf[65536];
+        ssize_t got = read(fd, buf, sizeof buf);
+        if (got > 0) {
+            text.append(buf, static_cast<size_t>(got));
+        } else {
+            close(fd);
+            fd = -1;
+        }
+        (isOut ? v.lines.out : v.lines.err) = splitLines(text, fd < 0);
     }
     return true;
 }

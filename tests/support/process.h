@@ -21,8 +21,7 @@ struct ChildProcess {
     pid_t pid = -1;
     int outFd = -1, errFd = -1;
     std::string outText, errText;         // everything written so far
-    std::string outPartial, errPartial;   // text after the last newline
-    Lines lines;
+    Lines lines;                          // the same, as complete lines
     bool ended = false;
     int exitStatus = -1;                  // WEXITSTATUS once ended normally
     unsigned long window = 0;             // its X window, when the harness looks for one
