@@ -58,7 +58,7 @@ double startupSeconds(const std::string &dir)
         throw std::runtime_error("no first frame");
     Rgb p{0, 0, 0};
     while (p.r + p.g + p.b == 0 && secondsSince(t0) < 30)
-        p = readPixel(v, 512, 4);
+        p = grabWindow(v).at(512, 4);
     double seconds = secondsSince(t0);
     stopProcess(v);
     return seconds;

@@ -29,58 +29,47 @@ const int gridStep = 16;      // pixels between samples
 const int edgeRadius = 3;     // a recorded sample's neighbourhood, in pixels
 const char *const goldenDir = GOLDEN_DIR;
 
-const Rgb roomPalette[6] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
-                            {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
-const Rgb worldPalette[6] = {{255, 128, 0}, {128, 255, 0}, {0, 255, 128},
-                             {0, 128, 255}, {128, 0, 255}, {255, 0, 128}};
-const int facadeGrey = 128;
+// Rooms: palette entries 0..5 (class '0'..'5'); the world: 6..11 ('a'..'f').
+const Rgb palette[12] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},   {255, 255, 0},
+                         {0, 255, 255}, {255, 0, 255}, {255, 128, 0}, {128, 255, 0},
+                         {0, 255, 128}, {0, 128, 255}, {128, 0, 255}, {255, 0, 128}};
 
 // The nearest hue, by the distance of brightness-normalised colours.
 char classOf(Rgb c)
 {
     const double m = std::max({c.r, c.g, c.b});
-    if (m < 24)
-        return '?';
     auto distance = [&](Rgb ref) {
         return std::hypot(c.r / m - ref.r / 255.0, c.g / m - ref.g / 255.0, c.b / m - ref.b / 255.0);
     };
-    char best = '#';
+    char best = '#';   // the grey facade
     double bestDistance = distance({255, 255, 255});
-    for (int i = 0; i < 6; ++i) {
-        for (char kind : {'0', 'a'}) {
-            double d = distance(kind == '0' ? roomPalette[i] : worldPalette[i]);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = static_cast<char>(kind + i);
-            }
+    for (int i = 0; i < 12; ++i)
+        if (distance(palette[i]) < bestDistance) {
+            bestDistance = distance(palette[i]);
+            best = static_cast<char>(i < 6 ? '0' + i : 'a' + i - 6);
         }
-    }
-    return bestDistance <= 0.25 ? best : '?';
-}
-
-RgbaImage solid(int size, Rgb c, int alpha)
-{
-    return makeSolidImage(size, c.r, c.g, c.b, alpha);
+    return m >= 24 && bestDistance <= 0.25 ? best : '?';
 }
 
 void writeCalibrationTextures(const std::string &dir)
 {
     const char *const sets[] = {"right", "left", "top", "bottom", "front", "back", "world"};
     const char *const slots[] = {"posx", "negx", "negy", "posy", "posz", "negz"};
-    const int facadeSize = 256;
+    const int size = 256;
     for (int set = 0; set < 7; ++set) {
         std::string base = dir + "/" + sets[set] + "/";
         std::filesystem::create_directories(base);
-        // Opaque: a band on the left (wider for later sets) and one at the top.
-        RgbaImage facade = solid(facadeSize, {facadeGrey, facadeGrey, facadeGrey}, 0);
-        for (int j = 0; j < facadeSize; ++j)
-            for (int i = 0; i < facadeSize; ++i)
-                if (i < 64 + 12 * set || j >= 208)
-                    facade.rgba[(j * facadeSize + i) * 4 + 3] = 255;
+        // Grey, opaque in a band on the left (wider for later sets) and one
+        // at the top, clear elsewhere.
+        RgbaImage facade = makeSolidImage(size, 128, 128, 128, 0);
+        for (int j = 0; j < size; ++j)
+            for (int i = 0; i < size; ++i)
+                facade.rgba[(j * size + i) * 4 + 3] = i < 64 + 12 * set || j >= 208 ? 255 : 0;
         ASSERT_TRUE(writeTga(base + "exterior.tga", facade, TgaRowOrder::BottomFirst));
         for (int k = 0; k < 6; ++k) {
-            Rgb c = set == 6 ? worldPalette[k] : roomPalette[(k + set) % 6];
-            ASSERT_TRUE(writeTga(base + slots[k] + ".tga", solid(16, c, 255), TgaRowOrder::TopFirst));
+            Rgb c = palette[set == 6 ? 6 + k : (k + set) % 6];
+            ASSERT_TRUE(writeTga(base + slots[k] + ".tga", makeSolidImage(16, c.r, c.g, c.b, 255),
+                                 TgaRowOrder::TopFirst));
         }
     }
 }
@@ -88,12 +77,11 @@ void writeCalibrationTextures(const std::string &dir)
 // A sample's class, or '.' when its neighbourhood is not all one class.
 char recordedClass(const Screenshot &shot, int x, int y)
 {
-    char c = classOf(shot.at(x, y));
     for (int dy = -edgeRadius; dy <= edgeRadius; ++dy)
         for (int dx = -edgeRadius; dx <= edgeRadius; ++dx)
-            if (classOf(shot.at(x + dx, y + dy)) != c)
+            if (classOf(shot.at(x + dx, y + dy)) != classOf(shot.at(x, y)))
                 return '.';
-    return c;
+    return classOf(shot.at(x, y));
 }
 
 struct View {
@@ -107,9 +95,8 @@ View readView(const std::string &path)
 {
     View view;
     std::ifstream file(path);
-    std::string line;
     bool inMap = false;
-    while (std::getline(file, line)) {
+    for (std::string line; std::getline(file, line);) {
         if (inMap) {
             view.map.push_back(line);
             continue;
@@ -120,10 +107,9 @@ View readView(const std::string &path)
         fields >> name;
         if (name == "keys:")
             fields >> view.keys;
-        else if (name == "eye:")
-            fields >> view.eye[0] >> view.eye[1] >> view.eye[2];
-        else if (name == "gaze:")
-            fields >> view.gaze[0] >> view.gaze[1] >> view.gaze[2];
+        double *numbers = name == "eye:" ? view.eye : name == "gaze:" ? view.gaze : nullptr;
+        if (numbers)
+            fields >> numbers[0] >> numbers[1] >> numbers[2];
         inMap = name == "map:";
     }
     return view;
@@ -133,12 +119,10 @@ View readView(const std::string &path)
 bool printedCamera(const Lines &lines, double eye[3], double gaze[3])
 {
     const auto &err = lines.err;
-    for (size_t i = err.size(); i-- > 3;) {
-        if (startsWith(err[i], "theta = ") && startsWith(err[i - 3], "eye <")) {
+    for (size_t i = err.size(); i-- > 3;)
+        if (startsWith(err[i], "theta = ") && startsWith(err[i - 3], "eye <"))
             return sscanf(err[i - 3].c_str(), "eye <%lf %lf %lf>", &eye[0], &eye[1], &eye[2]) == 3 &&
                    sscanf(err[i - 2].c_str(), "gaze: <%lf %lf %lf>", &gaze[0], &gaze[1], &gaze[2]) == 3;
-        }
-    }
     return false;
 }
 

@@ -45,18 +45,13 @@ void writeFile(const std::string &path, const std::string &text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-static void copyTree(const std::string &from, const std::string &to)
-{
-    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-}
-
 void installViewer(const std::string &dir)
 {
     std::string built = builtProgramDir();
     for (const char *name : {"interior_mapping", "VLight.glsl", "FLight.glsl"})
         fs::copy_file(built + "/" + name, dir + "/" + name,
                       fs::copy_options::overwrite_existing);
-    copyTree(built + "/textures", dir + "/textures");
+    fs::copy(built + "/textures", dir + "/textures", fs::copy_options::recursive);
 }
 
 bool launchInstalledViewer(ChildProcess &v, const std::string &dir,
@@ -181,46 +176,32 @@ bool pressAndSettle(ChildProcess &v, const std::string &keys)
     return pressAndWaitForFrame(v, settleKey) && pressAndWaitForFrame(v, settleKey);
 }
 
-// Reads a rectangle of the viewer window (24-bit TrueColor, as Xvfb runs).
-static Screenshot grabRectangle(ChildProcess &v, int x0, int y0, int width, int height)
-{
-    XImage *image = XGetImage(display(), viewerWindow(v), x0, y0, width, height,
-                              AllPlanes, ZPixmap);
-    if (image == NULL)
-        throw std::runtime_error("XGetImage failed");
-
-    Screenshot shot;
-    shot.width = width;
-    shot.height = height;
-    shot.pixels.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            unsigned long p = XGetPixel(image, x, y);
-            shot.pixels[static_cast<size_t>(y) * width + x] = {
-                static_cast<int>((p & image->red_mask) >> 16),
-                static_cast<int>((p & image->green_mask) >> 8),
-                static_cast<int>(p & image->blue_mask)};
-        }
-    XDestroyImage(image);
-    return shot;
-}
-
+// Reads the window back (24-bit TrueColor, as Xvfb runs).
 Screenshot grabWindow(ChildProcess &v)
 {
     XWindowAttributes attr;
     XGetWindowAttributes(display(), viewerWindow(v), &attr);
-    return grabRectangle(v, 0, 0, attr.width, attr.height);
+    XImage *image = XGetImage(display(), viewerWindow(v), 0, 0, attr.width, attr.height,
+                              AllPlanes, ZPixmap);
+    if (image == NULL)
+        throw std::runtime_error("XGetImage failed");
+    Screenshot shot;
+    shot.width = attr.width;
+    shot.height = attr.height;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            unsigned long p = XGetPixel(image, x, y);
+            shot.pixels.push_back({static_cast<int>((p >> 16) & 0xFF),
+                                   static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)});
+        }
+    XDestroyImage(image);
+    return shot;
 }
 
 void resizeWindow(ChildProcess &v, int width, int height)
 {
     XResizeWindow(display(), viewerWindow(v), width, height);
     XSync(display(), False);
-}
-
-Rgb readPixel(ChildProcess &v, int x, int y)
-{
-    return grabRectangle(v, x, y, 1, 1).pixels[0];
 }
 
 void savePpm(const Screenshot &shot, const std::string &path)

@@ -53,8 +53,6 @@ struct Screenshot {
 Screenshot grabWindow(ChildProcess &v);
 // Asks the X server to resize the viewer window.
 void resizeWindow(ChildProcess &v, int width, int height);
-// Reads one pixel of the viewer window.
-Rgb readPixel(ChildProcess &v, int x, int y);
 // Writes a screenshot as a binary PPM (for looking at failures).
 void savePpm(const Screenshot &shot, const std::string &path);
 
