@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "test_support.h"
+#include "tex.h"
 
 namespace {
 

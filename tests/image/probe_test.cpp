@@ -1,82 +1,202 @@
-// Messages and exit statuses of readTga, ImageLoad and LoadTexture, checked
-// on the standard streams of a real process (tga_probe).
+// readTga, ImageLoad and LoadTexture run by tga_probe, a real process, on
+// files written here: the pixels decoded (as hex R,G,B,A bytes) and every
+// message and exit status on the real streams. Also the checkerboard.
 #include <gtest/gtest.h>
 
-#include "test_support.h"
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "process.h"
+#include "tex.h"
 
 namespace {
 
-const int kTgaFailure = 255;  // exit(-1) as the shell sees it
+using Bytes = std::vector<unsigned char>;
+
+const int kTgaFailure = 255;          // exit(-1) as the shell sees it
 const Bytes kMissing = {0xDE, 0xAD};  // stands for "no such file"
 
-std::string withPath(std::string text, const std::string &path) {
-    for (size_t at; (at = text.find("%s")) != std::string::npos;) text.replace(at, 2, path);
-    return text;
+Bytes operator+(Bytes head, const Bytes &tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
 }
 
-Bytes tga(int type, int bits, int width, int height, int mapType = 0) {
-    TgaHeader h{type, bits, width, height};
-    h.colourMapType = mapType;
-    return tgaFile(h);
+void appendLe(Bytes *b, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) b->push_back((value >> (8 * i)) & 0xFF);
+}
+
+// A TGA header; the image ID and a type-1 colour map follow, filled with 0xEE.
+Bytes tga(int type, int bits, int width, int height, int idLength = 0, int mapType = 0,
+          int mapLength = 0, int mapDepth = 0, int descriptor = 0) {
+    Bytes b = {uint8_t(idLength), uint8_t(mapType), uint8_t(type)};
+    for (int field : {0, mapLength}) appendLe(&b, field, 2);
+    b.push_back(mapDepth);
+    for (int field : {0, 0, width, height}) appendLe(&b, field, 2);
+    b.insert(b.end(), {uint8_t(bits), uint8_t(descriptor)});
+    b.insert(b.end(), idLength + (mapType == 1 ? mapLength * ((mapDepth + 7) / 8) : 0), 0xEE);
+    return b;
+}
+
+Bytes bmp(uint32_t width, uint32_t height, unsigned planes = 1, unsigned bits = 24) {
+    Bytes b = {'B', 'M'};
+    for (uint32_t field : {54 + width * height * 3, 0u, 54u, 40u, width, height}) appendLe(&b, field, 4);
+    appendLe(&b, planes, 2);
+    appendLe(&b, bits, 2);
+    return b + Bytes(24, 0);
 }
 
 struct ProbeRun {
     const char *mode;  // tga_probe's mode
     Bytes file;        // kMissing: the file does not exist
     int status;
-    const char *out;   // %s stands for the file's path
-    const char *err;
+    std::string out;   // %s stands for the file's path
+    std::string err;
 };
 
-TEST(ProbeProcess, EachEntryPointsMessagesAndStatus) {
+std::string withPath(std::string text, const std::string &path) {
+    for (size_t at; (at = text.find("%s")) != std::string::npos;) text.replace(at, 2, path);
+    return text;
+}
+
+void expectRuns(const std::vector<ProbeRun> &runs) {
+    char pattern[] = "/tmp/image_tests.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    for (size_t n = 0; n < runs.size(); ++n) {
+        const ProbeRun &r = runs[n];
+        std::string path = std::string(pattern) + "/file" + std::to_string(n);
+        if (r.file != kMissing)
+            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(r.file.data()),
+                                                        std::streamsize(r.file.size()));
+        ChildProcess child;
+        LaunchOptions options;
+        options.program = TGA_PROBE_PATH;
+        options.args = {r.mode, path};
+        ASSERT_TRUE(launchProcess(child, options));
+        SCOPED_TRACE(std::string(r.mode) + " run " + std::to_string(n));
+        EXPECT_EQ(waitForExit(child), r.status);
+        EXPECT_EQ(child.outText, withPath(r.out, path));
+        EXPECT_EQ(child.errText, withPath(r.err, path));
+    }
+    std::filesystem::remove_all(pattern);
+}
+
+// A decoded image as tga_probe prints it.
+ProbeRun decodes(const Bytes &file, const std::string &size, const std::string &pixels) {
+    return {"tga", file, 0, size + "\n" + pixels + "\n", "%s\n"};
+}
+
+ProbeRun refused(const Bytes &file, const std::string &message) {
+    return {"tga", file, kTgaFailure, "", "%s\n" + message + "\n"};
+}
+
+TEST(ReadTga, StoredFormsPacketsAndSkippedFields) {
+    expectRuns({
+        decodes(tga(2, 32, 2, 1) + Bytes{1, 2, 3, 4, 5, 6, 7, 8}, "2 1", "0302010407060508"),
+        decodes(tga(2, 24, 1, 1) + Bytes{10, 20, 30}, "1 1", "1e140aff"),
+        // 16 bits widen by a shift alone; the attribute bit becomes alpha 128.
+        decodes(tga(2, 16, 5, 1) + Bytes{0xFF, 0xFF, 0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0x21, 0x04},
+                "5 1", "f8f8f880" "f8000000" "00f80000" "0000f800" "08080800"),
+        decodes(tga(10, 32, 4, 1) + Bytes{0x81, 1, 2, 3, 4, 0x01, 5, 6, 7, 8, 9, 10, 11, 12}, "4 1",
+                "03020104" "03020104" "07060508" "0b0a090c"),
+        decodes(tga(10, 24, 6, 1) + Bytes{0x00, 1, 1, 1, 0x82, 2, 2, 2, 0x01, 3, 3, 3, 4, 4, 4}, "6 1",
+                "010101ff" "020202ff" "020202ff" "020202ff" "030303ff" "040404ff"),
+        decodes(tga(10, 16, 3, 1) + Bytes{0x81, 0x1F, 0x00, 0x00, 0x00, 0x7C}, "3 1",
+                "0000f800" "0000f800" "f8000000"),
+        // Packets running past the image are clipped; surplus values unread.
+        decodes(tga(10, 32, 2, 1) + Bytes{0x85, 1, 2, 3, 4}, "2 1", "03020104" "03020104"),
+        decodes(tga(10, 24, 2, 1) + Bytes{0x05, 1, 1, 1, 2, 2, 2}, "2 1", "010101ff" "020202ff"),
+        decodes(tga(10, 24, 0, 7), "0 7", ""),
+        // The origin bits change nothing: rows stay in stored order.
+        decodes(tga(2, 24, 2, 1, 0, 0, 0, 0, 0x20) + Bytes{1, 1, 1, 2, 2, 2}, "2 1", "010101ff" "020202ff"),
+        decodes(tga(2, 24, 2, 1, 0, 0, 0, 0, 0x30) + Bytes{1, 1, 1, 2, 2, 2}, "2 1", "010101ff" "020202ff"),
+        // The image ID and colour map are skipped, entries rounded up to bytes.
+        decodes(tga(2, 24, 1, 1, 200) + Bytes{4, 5, 6}, "1 1", "060504ff"),
+        decodes(tga(2, 24, 1, 1, 5, 1, 256, 24) + Bytes{4, 5, 6}, "1 1", "060504ff"),
+        decodes(tga(2, 24, 1, 1, 5, 1, 256, 15) + Bytes{4, 5, 6}, "1 1", "060504ff"),
+        decodes(tga(2, 24, 1, 1, 5, 1, 256, 1) + Bytes{4, 5, 6}, "1 1", "060504ff"),
+        decodes(tga(2, 24, 1, 1, 5, 1, 256, 32) + Bytes{4, 5, 6}, "1 1", "060504ff"),
+        decodes(tga(2, 24, 1, 1, 5, 0, 256, 24) + Bytes{4, 5, 6}, "1 1", "060504ff"),
+    });
+}
+
+// Files of several times the reader's 64 KiB buffer, so that pixels and
+// packets straddle its refills: pixel i stores the low bytes of i, i / 256
+// and 200 - i; a run repeats its first pixel.
+TEST(ReadTga, LargeFilesAcrossBufferRefills) {
+    std::vector<ProbeRun> runs;
+    for (int type : {2, 10}) {
+        Bytes file = tga(type, 24, 300, 300);
+        std::string pixels, value;
+        for (int i = 0; i < 300 * 300; ++i) {
+            bool run = type == 10 && (i / 128) % 2 == 1, first = i % 128 == 0;
+            if (type == 10 && first) file.push_back((run ? 0x80 : 0) | 127);
+            if (!run || first) {
+                file.insert(file.end(), {uint8_t(i), uint8_t(i >> 8), uint8_t(200 - i)});
+                char hex[9];
+                snprintf(hex, sizeof hex, "%02x%02x%02xff", uint8_t(200 - i), uint8_t(i >> 8), uint8_t(i));
+                value = hex;
+            }
+            pixels += value;
+        }
+        runs.push_back(decodes(file, "300 300", pixels));
+    }
+    expectRuns(runs);
+}
+
+TEST(ReadTga, RefusalsInCheckOrder) {
     const Bytes header0x0 = tga(2, 24, 0, 0);
-    const ProbeRun runs[] = {
-        {"tga", tga(10, 32, 2, 1) + Bytes{0x81, 1, 2, 3, 4}, 0, "2 1\n0302010403020104\n", "%s\n"},
-        {"tga", tga(1, 24, 2, 2), kTgaFailure, "", "%s\nCan only handle image type 2 and 10\n"},
-        {"tga", tga(2, 8, 2, 2), kTgaFailure, "", "%s\nCan only handle pixel depths of 16, 24, and 32\n"},
-        {"tga", tga(10, 24, 2, 2, 2), kTgaFailure, "", "%s\nCan only handle colour map types of 0 and 1\n"},
+    expectRuns({
+        refused(tga(1, 24, 2, 2), "Can only handle image type 2 and 10"),
+        refused(tga(2, 8, 2, 2), "Can only handle pixel depths of 16, 24, and 32"),
+        refused(tga(10, 24, 2, 2, 0, 2), "Can only handle colour map types of 0 and 1"),
         // Wrong in several ways: the first check's message only; the size
         // is checked (by the allocation) before the format.
-        {"tga", tga(3, 8, 2, 2, 7), kTgaFailure, "", "%s\nCan only handle image type 2 and 10\n"},
-        {"tga", tga(10, 12, 2, 2, 7), kTgaFailure, "", "%s\nCan only handle pixel depths of 16, 24, and 32\n"},
-        {"tga", tga(3, 8, 4, 0x8000, 7), kTgaFailure, "", "%s\nmalloc of image failed\n"},
-        {"tga", tga(2, 24, 0xFFFF, 2), kTgaFailure, "", "%s\nmalloc of image failed\n"},
-        {"tga", tga(2, 24, 4, 4) + Bytes(5 * 3 + 1, 9), kTgaFailure, "", "%s\nUnexpected end of file at pixel 5\n"},
-        {"tga", tga(10, 24, 4, 4) + Bytes{0x89, 1, 2, 3}, kTgaFailure, "", "%s\nUnexpected end of file at pixel 10\n"},
-        {"tga", tga(10, 24, 4, 4) + Bytes{0x82, 1, 2, 3, 0x85, 1, 2}, kTgaFailure, "",
-         "%s\nUnexpected end of file at pixel 3\n"},
-        {"tga", tga(10, 16, 4, 4) + Bytes{0x81, 1, 2, 0x03, 1, 2, 3, 4, 5}, kTgaFailure, "",
-         "%s\nUnexpected end of file at pixel 4\n"},
+        refused(tga(3, 8, 2, 2, 0, 7), "Can only handle image type 2 and 10"),
+        refused(tga(10, 12, 2, 2, 0, 7), "Can only handle pixel depths of 16, 24, and 32"),
+        refused(tga(3, 8, 4, 0x8000, 0, 7), "malloc of image failed"),
+        refused(tga(2, 24, 0xFFFF, 2), "malloc of image failed"),
+        refused(tga(2, 24, 4, 4) + Bytes(5 * 3 + 1, 9), "Unexpected end of file at pixel 5"),
+        refused(tga(10, 24, 4, 4) + Bytes{0x89, 1, 2, 3}, "Unexpected end of file at pixel 10"),
+        refused(tga(10, 24, 4, 4) + Bytes{0x82, 1, 2, 3, 0x85, 1, 2}, "Unexpected end of file at pixel 3"),
+        refused(tga(10, 16, 4, 4) + Bytes{0x81, 1, 2, 0x03, 1, 2, 3, 4, 5}, "Unexpected end of file at pixel 4"),
         // Short headers: missing bytes read as 0, and a whole header is needed.
-        {"tga", {}, kTgaFailure, "", "%s\nCan only handle image type 2 and 10\n"},
-        {"tga", {0, 0, 2}, kTgaFailure, "", "%s\nCan only handle pixel depths of 16, 24, and 32\n"},
-        {"tga", Bytes(header0x0.begin(), header0x0.end() - 1), kTgaFailure, "",
-         "%s\nUnexpected end of file at pixel 0\n"},
-        {"tga", kMissing, kTgaFailure, "", "%s\nFile open failed: No such file or directory\n"},
+        refused({}, "Can only handle image type 2 and 10"),
+        refused({0, 0, 2}, "Can only handle pixel depths of 16, 24, and 32"),
+        refused(Bytes(header0x0.begin(), header0x0.end() - 1), "Unexpected end of file at pixel 0"),
+        refused(kMissing, "File open failed: No such file or directory"),
+    });
+}
 
-        {"bmp", bmpHeader(4, 2) + Bytes{1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6},
+TEST(BmpLoader, SwapsToRgbAndReportsOnStandardOutput) {
+    expectRuns({
+        {"bmp", bmp(4, 2) + Bytes{1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6},
          0, "", "result 1\n030201030201030201030201030201030201030201060504\n"},
-        {"bmp", bmpHeader(4, 2, 1, 16) + Bytes(16, 0), 0, "Bpp from %s is not 24: 16\n", "result 0\n"},
-        {"bmp", bmpHeader(4, 2, 2, 24) + Bytes(24, 0), 0, "Planes from %s is not 1: 2\n", "result 0\n"},
-        {"bmp", bmpHeader(4, 2) + Bytes(23, 0), 0, "Error reading image data from %s.\n", "result 0\n"},
-        {"bmp", bmpHeader(0, 2) + Bytes(24, 0), 0, "Error reading image data from %s.\n", "result 0\n"},
+        {"bmp", bmp(4, 2, 1, 16) + Bytes(16, 0), 0, "Bpp from %s is not 24: 16\n", "result 0\n"},
+        {"bmp", bmp(4, 2, 2, 24) + Bytes(24, 0), 0, "Planes from %s is not 1: 2\n", "result 0\n"},
+        {"bmp", bmp(4, 2) + Bytes(23, 0), 0, "Error reading image data from %s.\n", "result 0\n"},
+        {"bmp", bmp(0, 2) + Bytes(24, 0), 0, "Error reading image data from %s.\n", "result 0\n"},
         // 4293443238 * 1432163965 * 3 wraps to 4394 modulo 2^64, and the file
         // holds exactly that many bytes: a wrapped size would "load".
-        {"bmp", bmpHeader(4293443238u, 1432163965u) + Bytes(4394, 1), 0,
+        {"bmp", bmp(4293443238u, 1432163965u) + Bytes(4394, 1), 0,
          "Error allocating memory for color-corrected image data", "result 0\n"},
         {"bmp", kMissing, 0, "File Not Found : %s\n", "result 0\n"},
         {"texture", kMissing, 1, "File Not Found : %s\n", ""},
-        {"texture", bmpHeader(4, 2, 1, 16) + Bytes(16, 0), 1, "Bpp from %s is not 24: 16\n", ""},
-    };
-    int n = 0;
-    for (const ProbeRun &r : runs) {
-        std::string name = "file" + std::to_string(n++);
-        std::string path = r.file == kMissing ? tempPath(name) : writeTempFile(name, r.file);
-        ProcessResult got = runProcess({TGA_PROBE_PATH, r.mode, path});
-        SCOPED_TRACE(std::string(r.mode) + " run " + std::to_string(n - 1));
-        EXPECT_EQ(got.status, r.status);
-        EXPECT_EQ(got.out, withPath(r.out, path));
-        EXPECT_EQ(got.err, withPath(r.err, path));
+        {"texture", bmp(4, 2, 1, 16) + Bytes(16, 0), 1, "Bpp from %s is not 24: 16\n", ""},
+    });
+}
+
+TEST(Checkerboard, EightPixelSquaresBlackAtTheOrigin) {
+    for (int cols : {64, 20}) {
+        makeCheckerBoard(64, cols);
+        ASSERT_NE(pixel, nullptr);
+        for (int i = 0; i < 64; ++i) {
+            for (int j = 0; j < cols; ++j) {
+                RGB p = pixel[i * cols + j];
+                ASSERT_TRUE(p.r == p.g && p.g == p.b);
+                ASSERT_EQ(p.r, ((i / 8 + j / 8) % 2) * 255) << i << "," << j << " of " << cols;
+            }
+        }
     }
 }
 
