@@ -12,7 +12,7 @@
 // the camera the viewer must then print, written out by hand, and the map.
 // scripts/record-golden.sh records the maps again (UPDATE_GOLDEN=1) after
 // an intended change of the shader pair, keeping the keys and cameras.
-#include "viewer_test.h"
+#include "harness.h"
 #include "tga_write.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // What the shader pair receives, seen through small shader pairs that show
 // it plainly: the uniform lookups on standard output, the uniform values as
 // colours (the faces, drawn with useWalls 1, magenta), and the projection.
-#include "viewer_test.h"
+#include "harness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The viewer end to end: its start-up order and streams, the program's
 // directory, the GL version gate and the shader failure paths.
-#include "viewer_test.h"
+#include "harness.h"
 
 #include <gtest/gtest.h>
 

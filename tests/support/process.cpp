@@ -125,16 +125,8 @@ bool waitUntil(ChildProcess &v, const std::function<bool(const Lines &)> &done,
 
 int waitForExit(ChildProcess &v, double timeoutSeconds)
 {
-    auto start = std::chrono::steady_clock::now();
-    while (!v.ended) {
-        double left = timeoutSeconds - secondsSince(start);
-        if (left <= 0)
-            return -1;
-        if (!pump(v, static_cast<int>(left * 1000) + 1))
-            break;
-    }
-    reap(v, true);
-    return v.exitStatus;
+    waitUntil(v, [&v](const Lines &) { return v.ended; }, timeoutSeconds);
+    return v.ended ? v.exitStatus : -1;
 }
 
 void stopProcess(ChildProcess &v)
