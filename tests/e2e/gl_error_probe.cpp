@@ -8,28 +8,22 @@
 #include <GL/glut.h>
 
 #include <cstdio>
-#include <deque>
 
 extern "C" GLenum __real_glGetError();
 
-static std::deque<GLenum> pendingErrors;
+static GLenum pending[2];
+static int queued = 0, taken = 0;
 
 extern "C" GLenum __wrap_glGetError()
 {
-    if (pendingErrors.empty())
-        return __real_glGetError();
-    GLenum e = pendingErrors.front();
-    pendingErrors.pop_front();
-    return e;
+    return taken < queued ? pending[taken++] : __real_glGetError();
 }
 
 // Keeps the error a call just raised, as a driver with one flag per error
 // kind would.
 static void queueError()
 {
-    GLenum e = __real_glGetError();
-    if (e != GL_NO_ERROR)
-        pendingErrors.push_back(e);
+    pending[queued++] = __real_glGetError();
 }
 
 int main(int argc, char **argv)

@@ -5,7 +5,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,11 +19,6 @@ static const char *const windowTitle = "Interior Mapping";
 static const char *const frameLine = "using a shader";
 // A key outside the camera's table: it only re-aims and redraws.
 static const char settleKey = 'x';
-
-std::string builtProgramDir()
-{
-    return IM_BUILD_DIR;
-}
 
 std::string makeTempDir()
 {
@@ -47,7 +41,7 @@ void writeFile(const std::string &path, const std::string &text)
 
 void installViewer(const std::string &dir)
 {
-    std::string built = builtProgramDir();
+    const std::string built = IM_BUILD_DIR;
     for (const char *name : {"interior_mapping", "VLight.glsl", "FLight.glsl"})
         fs::copy_file(built + "/" + name, dir + "/" + name,
                       fs::copy_options::overwrite_existing);
@@ -126,26 +120,14 @@ static Window viewerWindow(ChildProcess &v)
     return v.window;
 }
 
-static void tapKeysym(ChildProcess &v, KeySym sym, bool shift)
+void pressKey(ChildProcess &v, char key)
 {
     Display *dpy = display();
     XSetInputFocus(dpy, viewerWindow(v), RevertToPointerRoot, CurrentTime);
-    KeyCode code = XKeysymToKeycode(dpy, sym);
-    KeyCode shiftCode = XKeysymToKeycode(dpy, XK_Shift_L);
-    if (shift)
-        XTestFakeKeyEvent(dpy, shiftCode, True, CurrentTime);
+    KeyCode code = XKeysymToKeycode(dpy, static_cast<KeySym>(key));
     XTestFakeKeyEvent(dpy, code, True, CurrentTime);
     XTestFakeKeyEvent(dpy, code, False, CurrentTime);
-    if (shift)
-        XTestFakeKeyEvent(dpy, shiftCode, False, CurrentTime);
     XSync(dpy, False);
-}
-
-void pressKey(ChildProcess &v, char key)
-{
-    bool upper = std::isupper(static_cast<unsigned char>(key));
-    KeySym sym = static_cast<KeySym>(std::tolower(static_cast<unsigned char>(key)));
-    tapKeysym(v, sym, upper);
 }
 
 // A frame that began after the keyboard callback ran shows as that

@@ -11,9 +11,6 @@
 #include <string>
 #include <vector>
 
-// Where the build put the program and its data files.
-std::string builtProgramDir();
-
 // A fresh temporary directory, removed by removeTree().
 std::string makeTempDir();
 void removeTree(const std::string &dir);
@@ -31,7 +28,7 @@ int frameCount(const Lines &lines);
 // Waits until at least n frames have begun.
 bool waitForFrames(ChildProcess &v, int n, double timeoutSeconds = 30);
 
-// Presses and releases a key (upper case through Shift).
+// Presses and releases a key (a lower-case letter or digit).
 void pressKey(ChildProcess &v, char key);
 
 // Presses a key and waits until the frame it causes has begun; then

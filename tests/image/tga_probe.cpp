@@ -10,45 +10,31 @@
 
 #include "tex.h"
 
-namespace {
-
-void printHex(FILE *stream, const unsigned char *bytes, size_t count) {
+static void printHex(FILE *stream, const unsigned char *bytes, size_t count) {
     for (size_t i = 0; i < count; ++i) fprintf(stream, "%02x", bytes[i]);
     fputc('\n', stream);
 }
 
-int probeTga(const char *path) {
-    TgaImage *image = readTga(path);
-    printf("%d %d\n", image->width, image->height);
-    printHex(stdout, reinterpret_cast<const unsigned char *>(image->pixels),
-             size_t(image->width) * size_t(image->height) * sizeof(PIXEL));
-    freeTga(image);
-    return 0;
-}
-
-int probeBmp(const char *path) {
-    Image image{};
-    int loaded = ImageLoad(path, &image);
-    fflush(stdout);
-    fprintf(stderr, "result %d\n", loaded);
-    if (loaded) printHex(stderr, image.data, image.sizeX * image.sizeY * 3);
-    free(image.data);
-    return 0;
-}
-
-}  // namespace
-
 int main(int argc, char **argv) {
-    if (argc != 3) {
+    const char *mode = argc == 3 ? argv[1] : "";
+    if (strcmp(mode, "tga") == 0) {
+        TgaImage *image = readTga(argv[2]);
+        printf("%d %d\n", image->width, image->height);
+        printHex(stdout, reinterpret_cast<const unsigned char *>(image->pixels),
+                 size_t(image->width) * size_t(image->height) * sizeof(PIXEL));
+        freeTga(image);
+    } else if (strcmp(mode, "bmp") == 0) {
+        Image image{};
+        int loaded = ImageLoad(argv[2], &image);
+        fflush(stdout);
+        fprintf(stderr, "result %d\n", loaded);
+        if (loaded) printHex(stderr, image.data, image.sizeX * image.sizeY * 3);
+        free(image.data);
+    } else if (strcmp(mode, "texture") == 0) {
+        LoadTexture(argv[2], 1);
+    } else {
         fprintf(stderr, "usage: tga_probe tga|bmp|texture FILE\n");
         return 2;
     }
-    if (strcmp(argv[1], "tga") == 0) return probeTga(argv[2]);
-    if (strcmp(argv[1], "bmp") == 0) return probeBmp(argv[2]);
-    if (strcmp(argv[1], "texture") == 0) {
-        LoadTexture(argv[2], 1);
-        return 0;
-    }
-    fprintf(stderr, "unknown mode %s\n", argv[1]);
-    return 2;
+    return 0;
 }

@@ -1,5 +1,7 @@
-// The camera arithmetic of the navigation keys, and the projection's aspect.
+// The camera arithmetic of the navigation keys, the projection's aspect,
+// and the program's directory as found from its own path.
 #include "camera.h"
+#include "paths.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +61,23 @@ TEST(Camera, AspectStaysFiniteForAnyWindow) {
     EXPECT_FLOAT_EQ(viewAspect(800, 600), 800.0f / 600.0f);
     EXPECT_EQ(viewAspect(640, 0), 640);
     EXPECT_EQ(viewAspect(0, 0), 0);
+}
+
+TEST(FindMyPath, KeepsTheDirectoryWithItsSeparator) {
+    const std::string deep = "/" + std::string(298, 'd') + "/";  // 300 characters
+    const std::string fits = "/" + std::string(297, 'd') + "/";  // 299 characters
+    const std::string cases[][2] = {
+        {"/usr/local/bin/prog", "/usr/local/bin/"},
+        {"/prog", "/"},
+        {"build\\prog.exe", "build\\"},
+        {"a/b\\c", "a/b\\"},
+        {"interior_mapping", "."},
+        {"", "."},
+        {"/tmp/short/" + std::string(400, 'p'), "/tmp/short/"},
+        {deep + "prog", "."},
+        {fits + "prog", fits},
+    };
+    for (const auto &c : cases) EXPECT_EQ(std::string(findMyPath(c[0].c_str())), c[1]) << c[0];
 }
 
 }  // namespace
