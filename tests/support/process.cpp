@@ -61,10 +61,10 @@ static std::vector<std::string> splitLines(const std::string &text, bool ended)
     return lines;
 }
 
-static void reap(ChildProcess &v, bool block)
+static void reap(ChildProcess &v)
 {
     int status = 0;
-    if (!v.ended && v.pid > 0 && waitpid(v.pid, &status, block ? 0 : WNOHANG) == v.pid) {
+    if (!v.ended && v.pid > 0 && waitpid(v.pid, &status, 0) == v.pid) {
         v.ended = true;
         v.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -80,7 +80,7 @@ static bool pump(ChildProcess &v, int timeoutMs)
         if (fd >= 0)
             fds[n++] = {fd, POLLIN, 0};
     if (n == 0) {
-        reap(v, true);
+        reap(v);
         return false;
     }
     if (poll(fds, n, timeoutMs) <= 0)
@@ -135,7 +135,7 @@ void stopProcess(ChildProcess &v)
         kill(v.pid, SIGTERM);
         if (waitForExit(v, 10) < 0 && !v.ended) {
             kill(v.pid, SIGKILL);
-            reap(v, true);
+            reap(v);
         }
     }
     for (int *fd : {&v.outFd, &v.errFd}) {
