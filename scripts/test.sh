@@ -35,6 +35,23 @@ stage() {
   fi
 }
 
+# Lines of C/C++, shell, Python, CMake and GLSL sources under the given
+# directories (the fuzz corpus and the stored golden maps are data).
+source_lines() {
+  find "$@" -type f \( -name '*.c' -o -name '*.cpp' -o -name '*.h' -o -name '*.sh' \
+    -o -name '*.py' -o -name '*.cmake' -o -name '*.glsl' -o -name CMakeLists.txt \) \
+    -not -path '*/corpus/*' -exec cat {} + | wc -l
+}
+
+# The tests may be at most 0.45 times the code in lines.
+test_share() {
+  local code tests
+  code=$(source_lines src tools shaders scripts)
+  tests=$(source_lines tests)
+  echo "lines: tests $tests, code $code (share $(awk "BEGIN { printf \"%.2f\", $tests / $code }"), at most 0.45)"
+  [ $((tests * 100)) -le $((code * 45)) ]
+}
+
 build_main() {
   cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
     cmake --build build -j2
@@ -46,6 +63,7 @@ build_sanitized() {
     cmake --build build-asan -j2
 }
 
+stage "test share" test_share
 stage "install" scripts/install-deps.sh
 stage "build" build_main
 log=$(mktemp)

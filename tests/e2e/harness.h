@@ -59,27 +59,15 @@ void savePpm(const Screenshot &shot, const std::string &path);
 // of its own, and ends the viewer and removes the directory afterwards.
 class ViewerTest : public ::testing::Test {
 protected:
-    std::string root;   // removed afterwards
-    std::string dir;    // where the viewer is installed (root unless moved)
+    std::string dir = makeTempDir();   // the installed viewer
     ChildProcess v;
 
-    void SetUp() override
-    {
-        root = dir = makeTempDir();
-        installViewer(dir);
-    }
-
-    void TearDown() override
-    {
-        stopProcess(v);
-        removeTree(root);
-    }
-
+    void SetUp() override { installViewer(dir); }
+    void TearDown() override { stopProcess(v); removeTree(dir); }
     void start(const std::map<std::string, std::string> &env = {})
     {
         ASSERT_TRUE(launchInstalledViewer(v, dir, env));
     }
-
     void useShaders(const char *vertex, const char *fragment)
     {
         writeFile(dir + "/VLight.glsl", vertex);

@@ -1,9 +1,11 @@
 // The viewer end to end: its start-up order and streams, the program's
-// directory, the GL version gate and the shader failure paths.
+// directory, the GL version gate, the shader failure paths, and what the
+// shader pair receives, seen through small pairs that show it plainly.
 #include "harness.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 namespace {
@@ -21,18 +23,53 @@ std::vector<std::string> texturePaths()
     return paths;
 }
 
+const char *const plainVertex = "void main() { gl_Position = ftransform(); }\n";
+
+// Only "camPos" and "wallTex" are active.
+const char *const twoUniformsFragment = R"(
+uniform vec3 camPos;
+uniform samplerCube wallTex;
+void main()
+{
+    gl_FragColor = vec4(camPos, 1.0);
+    if (camPos.x > 1000.0)   // never true; keeps wallTex active
+        gl_FragColor = textureCube(wallTex, camPos);
+}
+)";
+
+// The faces magenta; the sky in eight vertical bands of 128 pixels, each
+// showing one uniform as a colour.
+const char *const uniformBandsFragment = R"(
+uniform vec3 camPos, wallFreq, offset;
+uniform vec4 lightPos, lightColor;
+uniform int baseTex, useWalls, wallTex;
+void main()
+{
+    int band = int(gl_FragCoord.x) / 128;
+    vec3 c = vec3(float(baseTex), float(wallTex), 0.0) / 2.0;
+    if (band == 0) c = camPos + vec3(4.5, 0.0, 0.0);
+    if (band == 1) c = lightPos.xyz / 4.0;
+    if (band == 2) c = vec3(lightPos.w, lightColor.a, 0.0);
+    if (band == 3) c = lightColor.rgb;
+    if (band == 4) c = wallFreq / 2.0;
+    if (band == 5) c = offset;
+    gl_FragColor = useWalls == 1 ? vec4(1.0, 0.0, 1.0, 1.0) : vec4(c, 1.0);
+}
+)";
+
 using StartUp = ViewerTest;
+using Scene = ViewerTest;
 
 TEST_F(StartUp, StartedByBareNameStaysInItsWorkingDirectory)
 {
     // The program alone in one directory, its files in another that is the
     // working directory: only staying there finds them.
-    std::string bin = root + "/bin", work = root + "/work";
+    std::string bin = dir + "/bin", work = dir + "/work";
     std::filesystem::create_directories(bin);
     std::filesystem::create_directories(work);
-    std::filesystem::rename(root + "/interior_mapping", bin + "/interior_mapping");
+    std::filesystem::rename(dir + "/interior_mapping", bin + "/interior_mapping");
     for (const char *name : {"VLight.glsl", "FLight.glsl", "textures"})
-        std::filesystem::rename(root + "/" + name, work + "/" + name);
+        std::filesystem::rename(dir + "/" + name, work + "/" + name);
     LaunchOptions o;
     o.program = "interior_mapping";
     o.pathDir = bin;
@@ -56,18 +93,33 @@ struct Ending {
     int shaderLogs, programLogs;       // "Shader InfoLog:", "Program InfoLog:" lines
 };
 
-const char *const plainVertex = "void main() { gl_Position = ftransform(); }\n";
 const std::string gl15 = "This shader example will not work due to OpenGL version, which is 1.5 (1.5";
 const std::string vertexFailed = "Error compiling the shader -- vertex: failed; frag: succeeded.";
 const std::string fragmentFailed = "Error compiling the shader -- vertex: succeeded; frag: failed.";
 const std::vector<std::string> shaders = {"Vertex Shader{}", "Fragment Shader{}"};
 const std::vector<std::string> firstFrame = {"Vertex Shader{}", "Fragment Shader{}",
     "eye <-4 0.5 0.5>", "gaze: <2 0 0>", "up <0 1 0>", "theta = 90 phi = 0"};
-const std::vector<std::string> installed = {"sucessfully installed shader", "using a shader"};
+const std::vector<std::string> installed = {"sucessfully installed shader", "using a shader",
+                                           "using a shader"};
+// Every frame looks up every uniform by name: with only "camPos" and
+// "wallTex" active, the others are reported, in the order they are set.
+std::vector<std::string> missingUniforms()
+{
+    std::vector<std::string> out = {"sucessfully installed shader"};
+    for (int frame = 0; frame < 2; ++frame) {
+        out.push_back("using a shader");
+        for (const char *name : {"baseTex", "useWalls", "wallFreq", "lightPos", "lightColor",
+                                 "offset", "useWalls"})
+            out.push_back(std::string("No such uniform named ") + name);
+    }
+    return out;
+}
 
 const Ending endings[] = {
     {"Draws", {}, {}, -1, firstFrame, installed, 0, 0},
     {"OpenGL21", {{"MESA_GL_VERSION_OVERRIDE", "2.1"}}, {}, -1, firstFrame, installed, 0, 0},
+    {"TwoActiveUniforms", {}, {{"VLight.glsl", plainVertex}, {"FLight.glsl", twoUniformsFragment}},
+     -1, firstFrame, missingUniforms(), 0, 0},
     {"OpenGL15", {{"MESA_GL_VERSION_OVERRIDE", "1.5"}}, {}, 0, {}, {gl15}, 0, 0},
     {"OpenGL15AndAMissingImage", {{"MESA_GL_VERSION_OVERRIDE", "1.5"}},
      {{"textures/world/negz.tga", nullptr}}, 255, {"File open failed: No such file or directory"}, {}, 0, 0},
@@ -99,8 +151,8 @@ TEST_P(StartUpEnding, StreamsAndStatus)
     expected.insert(expected.end(), e.errAfterImages.begin(), e.errAfterImages.end());
     start(e.env);
     if (e.status < 0)
-        ASSERT_TRUE(waitUntil(v, [&](const Lines &l) {
-            return frameCount(l) >= 1 && l.err.size() >= expected.size();
+        ASSERT_TRUE(waitForFrames(v, 1) && pressAndSettle(v, "") && waitUntil(v, [&](const Lines &l) {
+            return l.out.size() >= e.out.size() && l.err.size() >= expected.size();
         }));
     else
         EXPECT_EQ(waitForExit(v), e.status);
@@ -121,6 +173,48 @@ TEST_P(StartUpEnding, StreamsAndStatus)
 
 INSTANTIATE_TEST_SUITE_P(Viewer, StartUpEnding, ::testing::ValuesIn(endings),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// The uniform values the band pair shows, before and after "w"; then the
+// projection after a resize: the face seen head-on from 4 units covers
+// 0.125 / tan(30 degrees) of half the window's height, as many pixels
+// across, around the centre of the whole window.
+TEST_F(Scene, UniformValuesAndTheProjectionAfterAResize)
+{
+    useShaders(plainVertex, uniformBandsFragment);
+    start();
+    ASSERT_TRUE(waitForFrames(v, 1));
+    struct Band {
+        int r, g, b;
+    };
+    // camPos + (4.5, 0, 0), lightPos.xyz / 4, (lightPos.w, lightColor.a, 0),
+    // lightColor.rgb, wallFreq / 2, offset, and the two sampler units / 2.
+    std::vector<Band> bands = {{128, 128, 128}, {128, 128, 128}, {255, 255, 0}, {255, 255, 255},
+                               {128, 128, 128}, {128, 128, 128}, {0, 128, 0},   {0, 128, 0}};
+    for (const char *keys : {"", "w"}) {
+        ASSERT_TRUE(pressAndSettle(v, keys));
+        Screenshot shot = grabWindow(v);
+        if (*keys == 'w')
+            bands[0].r = 179;   // camPos.x = -3.8
+        for (int band = 0; band < 8; ++band) {
+            Rgb p = shot.at(64 + 128 * band, 100);
+            EXPECT_NEAR(p.r, bands[band].r, 1) << "band " << band << " keys " << keys;
+            EXPECT_NEAR(p.g, bands[band].g, 1) << "band " << band << " keys " << keys;
+            EXPECT_NEAR(p.b, bands[band].b, 1) << "band " << band << " keys " << keys;
+        }
+    }
+    ASSERT_TRUE(pressAndSettle(v, "s"));
+    resizeWindow(v, 800, 600);
+    ASSERT_TRUE(pressAndSettle(v, ""));
+    Screenshot shot = grabWindow(v);
+    ASSERT_EQ(shot.width, 800);
+    ASSERT_EQ(shot.height, 600);
+    const int half = 0.125 / std::tan(M_PI / 6) * 300;   // 64.95 pixels
+    for (int d : {-half + 3, half - 3, -half - 3, half + 3}) {
+        bool inside = std::abs(d) < half;
+        for (Rgb p : {shot.at(400 + d, 300), shot.at(400, 300 + d)})
+            EXPECT_EQ(p.r == 255 && p.g == 0 && p.b == 255, inside) << d << " from the centre";
+    }
+}
 
 TEST(GlErrors, DrainsEveryPendingErrorInARealContext)
 {
