@@ -1,17 +1,14 @@
-// What the shader pair draws, checked against stored class maps of a few
-// views. The viewer runs on calibration textures: every room cube-map slot
-// a solid colour (rotated through the palette by set, so that each face
-// shows its own set), the world's slots six further colours, and grey
-// facades with an L-shaped opening whose width also depends on the set.
-// Each sample of a regular grid is classed by hue, which the lighting
-// hardly changes:
-//   '0'..'5'  room colour      'a'..'f'  world colour      '#'  facade
-//   '?'       none of these    '.'       not checked (an edge ran near it
-//                              when the map was recorded)
-// A view file (golden/<view>.txt) holds the keys pressed from the start,
-// the camera the viewer must then print, written out by hand, and the map.
-// scripts/record-golden.sh records the maps again (UPDATE_GOLDEN=1) after
-// an intended change of the shader pair, keeping the keys and cameras.
+// What the shader pair draws, against stored class maps of a few views on
+// calibration textures: each room cube-map slot a solid colour (rotated
+// through the palette by set, so that each face shows its own set), the
+// world's slots six more, and grey facades with an L-shaped opening whose
+// width depends on the set. Grid samples are classed by hue, which the
+// lighting hardly changes: '0'..'5' room colour, 'a'..'f' world colour,
+// '#' facade, '?' none of these, '.' not checked (an edge ran near it when
+// the map was recorded). A view file (golden/<view>.txt) holds the keys
+// pressed from the start, the camera the viewer must then print (written
+// out by hand) and the map. scripts/record-golden.sh records the maps again
+// (UPDATE_GOLDEN=1) after an intended change of the shader pair.
 #include "harness.h"
 #include "tga_write.h"
 

@@ -5,8 +5,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -58,8 +56,6 @@ bool launchInstalledViewer(ChildProcess &v, const std::string &dir,
     return launchProcess(v, o);
 }
 
-// ---------------------------------------------------------------- frames
-
 int frameCount(const Lines &lines)
 {
     return countLines(lines.out, frameLine);
@@ -70,8 +66,6 @@ bool waitForFrames(ChildProcess &v, int n, double timeoutSeconds)
     return waitUntil(v, [n](const Lines &l) { return frameCount(l) >= n; },
                      timeoutSeconds);
 }
-
-// ---------------------------------------------------------------- X
 
 static Display *display()
 {

@@ -1,6 +1,6 @@
-// The viewer end to end: its start-up order and streams, the program's
-// directory, the GL version gate, the shader failure paths, and what the
-// shader pair receives, seen through small pairs that show it plainly.
+// The viewer end to end: its start-up order and streams, the GL version
+// gate, the shader failure paths, and what the shader pair receives, seen
+// through small pairs that show it plainly.
 #include "harness.h"
 
 #include <gtest/gtest.h>
@@ -57,26 +57,7 @@ void main()
 }
 )";
 
-using StartUp = ViewerTest;
 using Scene = ViewerTest;
-
-TEST_F(StartUp, StartedByBareNameStaysInItsWorkingDirectory)
-{
-    // The program alone in one directory, its files in another that is the
-    // working directory: only staying there finds them.
-    std::string bin = dir + "/bin", work = dir + "/work";
-    std::filesystem::create_directories(bin);
-    std::filesystem::create_directories(work);
-    std::filesystem::rename(dir + "/interior_mapping", bin + "/interior_mapping");
-    for (const char *name : {"VLight.glsl", "FLight.glsl", "textures"})
-        std::filesystem::rename(dir + "/" + name, work + "/" + name);
-    LaunchOptions o;
-    o.program = "interior_mapping";
-    o.pathDir = bin;
-    o.workingDir = work;
-    ASSERT_TRUE(launchProcess(v, o));
-    EXPECT_TRUE(waitForFrames(v, 1));
-}
 
 // Start-ups that end, or (status -1) go on to draw. Standard error starts
 // with the start-up key call's two empty lines and the 49 image paths,

@@ -1,7 +1,6 @@
-// Crash guard for loadBmp, the loading code ImageLoad runs, under the
-// sanitizers. Inputs whose header names a pixel block of more than 16 MiB
-// (that does not overflow 64 bits) are passed over, so that the run
-// explores loading rather than the allocator.
+// Crash guard for loadBmp (what ImageLoad runs) under the sanitizers.
+// Inputs whose header names a pixel block of 16 MiB to 2^64 bytes are
+// passed over, so that the run explores loading rather than the allocator.
 #include <cstdint>
 #include <cstdlib>
 

@@ -1,6 +1,5 @@
-// Crash guard for decodeTga, the decoding code readTga runs, under the
-// sanitizers. A few header bytes can ask for a 4 GiB pixel array, which the
-// decoder allocates before anything else; such inputs are passed over so
+// Crash guard for decodeTga (what readTga runs) under the sanitizers.
+// Inputs whose header asks for more than 2^18 pixels are passed over, so
 // that the run explores decoding rather than the allocator.
 #include <cstdint>
 #include <cstdlib>

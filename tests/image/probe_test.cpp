@@ -122,24 +122,18 @@ TEST(ReadTga, StoredFormsPacketsAndSkippedFields) {
     });
 }
 
-// A file of several times the reader's 64 KiB buffer, so that packets and
-// pixels straddle its refills: raw and run packets of 128 pixels in turn;
-// pixel i stores the low bytes of i, i / 256 and 200 - i, a run its first.
-TEST(ReadTga, LargeFileAcrossBufferRefills) {
-    Bytes file = tga(10, 24, 300, 300);
-    std::string pixels, value;
+// Files of several times the reader's 64 KiB buffer, so that pixels and
+// packets straddle its refills: a byte lost or read twice would show.
+TEST(ReadTga, LargeFilesAcrossBufferRefills) {
+    Bytes raw = tga(2, 24, 300, 300), rle = tga(10, 24, 300, 300);
+    std::string pixels;
     for (int i = 0; i < 300 * 300; ++i) {
-        bool run = (i / 128) % 2 == 1, first = i % 128 == 0;
-        if (first) file.push_back((run ? 0x80 : 0) | 127);
-        if (!run || first) {
-            file.insert(file.end(), {uint8_t(i), uint8_t(i >> 8), uint8_t(200 - i)});
-            char hex[9];
-            snprintf(hex, sizeof hex, "%02x%02x%02xff", uint8_t(200 - i), uint8_t(i >> 8), uint8_t(i));
-            value = hex;
-        }
-        pixels += value;
+        raw.insert(raw.end(), {1, 2, 3});
+        if (i % 128 == 0) rle.push_back(i % 256 == 0 ? 0x7F : 0xFF);  // 128 raw, a run of 128
+        if (i % 256 < 128 || i % 128 == 0) rle.insert(rle.end(), {1, 2, 3});
+        pixels += "030201ff";
     }
-    expectRuns({decodes(file, "300 300", pixels)});
+    expectRuns({decodes(raw, "300 300", pixels), decodes(rle, "300 300", pixels)});
 }
 
 TEST(ReadTga, RefusalsInCheckOrder) {

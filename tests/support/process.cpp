@@ -30,10 +30,6 @@ bool launchProcess(ChildProcess &v, const LaunchOptions &options)
             _exit(126);
         for (const auto &kv : options.env)
             setenv(kv.first.c_str(), kv.second.c_str(), 1);
-        if (!options.pathDir.empty()) {
-            std::string path = options.pathDir + ":" + getenv("PATH");
-            setenv("PATH", path.c_str(), 1);
-        }
         std::vector<char *> argv = {const_cast<char *>(options.program.c_str())};
         for (const std::string &arg : options.args)
             argv.push_back(const_cast<char *>(arg.c_str()));
@@ -104,20 +100,15 @@ static bool pump(ChildProcess &v, int timeoutMs)
     return true;
 }
 
-static double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 bool waitUntil(ChildProcess &v, const std::function<bool(const Lines &)> &done,
                double timeoutSeconds)
 {
-    auto start = std::chrono::steady_clock::now();
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     while (!done(v.lines)) {
-        double left = timeoutSeconds - secondsSince(start);
-        if (left <= 0)
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
             return false;
-        if (!pump(v, static_cast<int>(left * 1000) + 1))
+        if (!pump(v, static_cast<int>(left.count())))
             return done(v.lines);
     }
     return true;

@@ -31,7 +31,6 @@ struct LaunchOptions {
     std::string program;                  // path or bare name to execute
     std::vector<std::string> args;
     std::string workingDir;               // where the process starts
-    std::string pathDir;                  // added to PATH for bare names
     std::map<std::string, std::string> env;
 };
 

@@ -1,5 +1,5 @@
-// The camera arithmetic of the navigation keys, the projection's aspect,
-// and the program's directory as found from its own path.
+// The camera arithmetic of the navigation keys, and the program's
+// directory as found from its own path.
 #include "camera.h"
 #include "paths.h"
 
@@ -55,12 +55,6 @@ TEST(Camera, KeySequencesFromTheStart) {
         EXPECT_EQ(theta, c.theta);
         EXPECT_EQ(phi, c.phi);
     }
-}
-
-TEST(Camera, AspectStaysFiniteForAnyWindow) {
-    EXPECT_FLOAT_EQ(viewAspect(800, 600), 800.0f / 600.0f);
-    EXPECT_EQ(viewAspect(640, 0), 640);
-    EXPECT_EQ(viewAspect(0, 0), 0);
 }
 
 TEST(FindMyPath, KeepsTheDirectoryWithItsSeparator) {
