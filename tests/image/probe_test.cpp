@@ -61,12 +61,18 @@ std::string withPath(std::string text, const std::string &path) {
     return text;
 }
 
+// A temporary directory, removed with everything in it on every way out.
+struct TempDir {
+    char path[24] = "/tmp/image_tests.XXXXXX";
+    TempDir() { EXPECT_NE(mkdtemp(path), nullptr); }
+    ~TempDir() { std::filesystem::remove_all(path); }
+};
+
 void expectRuns(const std::vector<ProbeRun> &runs) {
-    char pattern[] = "/tmp/image_tests.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
+    TempDir dir;
     for (size_t n = 0; n < runs.size(); ++n) {
         const ProbeRun &r = runs[n];
-        std::string path = std::string(pattern) + "/file" + std::to_string(n);
+        std::string path = std::string(dir.path) + "/file" + std::to_string(n);
         if (r.file != kMissing)
             std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(r.file.data()),
                                                         std::streamsize(r.file.size()));
@@ -80,7 +86,6 @@ void expectRuns(const std::vector<ProbeRun> &runs) {
         EXPECT_EQ(child.outText, withPath(r.out, path));
         EXPECT_EQ(child.errText, withPath(r.err, path));
     }
-    std::filesystem::remove_all(pattern);
 }
 
 // A decoded image as tga_probe prints it.
