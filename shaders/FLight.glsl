@@ -16,8 +16,9 @@
 // the two cases share one cube-map lookup and the result is chosen at the
 // end instead of branching around the room computation.
 //
-// The room grid, the room hash and the mirroring and lighting rules are
-// mirrored by the CPU model of the end-to-end tests; change them together.
+// The end-to-end tests compare stored class maps of a few views with what
+// this pair draws; after an intended change of the picture, look at it and
+// record them again with scripts/record-golden.sh.
 
 uniform sampler2D baseTex;  // facade (rgb + alpha)
 uniform samplerCube wallTex;// room cube map, or the world when drawing the sky

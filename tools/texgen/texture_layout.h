@@ -1,5 +1,5 @@
 // Layout of the viewer's texture tree and the OpenGL cube-map addressing
-// rules, shared by the texture generator and the pixel model of the tests.
+// rules, as the texture generator uses them.
 // Header only: it needs nothing but the C++ standard library.
 #ifndef TEXTURE_LAYOUT_H
 #define TEXTURE_LAYOUT_H
