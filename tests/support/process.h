@@ -34,6 +34,7 @@ struct LaunchOptions {
     std::string workingDir;               // where the process starts
     std::string pathDir;                  // added to PATH for bare names
     std::map<std::string, std::string> env;
+    std::vector<int> closedFds;           // descriptors the program starts without
 };
 
 bool launchProcess(ChildProcess &v, const LaunchOptions &options);
