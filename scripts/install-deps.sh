@@ -1,18 +1,34 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, the Debian packages that building, running and
-# testing need, skipping the ones already present.
+# Installs, with apt-get, the Debian packages that a profile needs, skipping
+# the ones already present.
+#   scripts/install-deps.sh run    building and running the viewer, and its
+#                                  screenshots on a virtual display
+#   scripts/install-deps.sh test   all that, and the tests, fuzzing and
+#                                  benchmarks (the default)
 set -euo pipefail
 
-packages=(
+run_packages=(
   # build
-  build-essential cmake pkg-config clang libclang-rt-14-dev
+  g++ make cmake
   # the viewer: GL, GLU, GLUT and Mesa's software renderer
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
   # a virtual display, key presses and screenshots
-  xvfb xauth xdotool x11-utils imagemagick libx11-dev libxtst-dev
+  xvfb xauth xdotool imagemagick
+)
+test_packages=(
+  # sanitizers and fuzzing
+  clang libclang-rt-14-dev
+  # the end-to-end harness: X clients of its own
+  pkg-config x11-utils libx11-dev libxtst-dev
   # tests and benchmarks
   libgtest-dev libbenchmark-dev libstb-dev python3 python3-pil
 )
+
+case "${1:-test}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: install-deps.sh [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

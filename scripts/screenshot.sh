@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Starts the viewer on the current DISPLAY, waits for its first frame, saves
 # a screenshot of its window as a PNG and ends the viewer.
-# Usage: scripts/screenshot.sh [program] [output.png] [keys]
+# Usage: scripts/screenshot.sh [program] [output.png] [keys] [steps]
 # Keys (for example "wwwwaq") are pressed one at a time first, each waiting
-# for the frame it causes.
+# for the frame it causes. Steps (for example "dq dq dq") make a series of
+# shots: output is then a printf pattern such as frames/%03d.png, shot 0 is
+# taken after the keys and one more after each space-separated step.
 set -euo pipefail
 
 program="${1:-build/interior_mapping}"
 output="${2:-build/screenshot.png}"
 keys="${3:-}"
+steps="${4:-}"
 logs=$(mktemp -d)
 
 : >"$logs/stdout"
@@ -43,16 +46,37 @@ press() {
   wait_for_frames $((frames + 1))
 }
 
+# Presses each key of $1 in turn.
+press_all() {
+  local i
+  for ((i = 0; i < ${#1}; i++)); do
+    press "${1:i:1}"
+  done
+}
+
+# Saves the window to $1 once the last key's frame is on the screen. An
+# upper-case W redraws without moving the camera; once that frame has begun,
+# the earlier frame, which already shows the final view, is on the screen.
+shoot() {
+  press W
+  press W
+  import -window "$window" "$1"
+}
+
 wait_for_frames 1
 window=$(xdotool search --sync --name '^Interior Mapping$' | head -n 1)
 xdotool windowfocus --sync "$window"
-for ((i = 0; i < ${#keys}; i++)); do
-  press "${keys:i:1}"
+press_all "$keys"
+if [ -z "$steps" ]; then
+  shoot "$output"
+  echo "screenshot saved to $output"
+  exit 0
+fi
+shot=0
+shoot "$(printf "$output" $shot)"
+for step in $steps; do
+  press_all "$step"
+  shot=$((shot + 1))
+  shoot "$(printf "$output" $shot)"
 done
-# An upper-case W redraws without moving the camera. Once that frame has
-# begun, the earlier frame, which already shows the final view, is on the
-# screen.
-press W
-press W
-import -window "$window" "$output"
-echo "screenshot saved to $output"
+echo "$((shot + 1)) screenshots saved to $output"

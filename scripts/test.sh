@@ -53,7 +53,8 @@ test_share() {
 }
 
 build_main() {
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DIM_BUILD_TESTS=ON \
+      -DIM_BUILD_BENCHMARKS=ON >/dev/null &&
     cmake --build build -j2
 }
 

@@ -1,5 +1,7 @@
 #include "GLSL_helper.h"
 
+#include "regular_file.h"
+
 #include <GL/glext.h>
 #include <GL/glu.h>
 
@@ -96,7 +98,7 @@ char *textFileRead(const char *fn)
 {
     if (fn == NULL)
         return NULL;
-    FILE *fp = fopen(fn, "rt");
+    FILE *fp = openRegularFile(fn);
     if (fp == NULL)
         return NULL;
 

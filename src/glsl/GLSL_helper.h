@@ -29,7 +29,8 @@ int parseGLversion(const char *version, int *major, int *minor);
 void getGLversion();
 
 // Reads a whole text file into a new NUL-terminated buffer the caller owns.
-// A missing, unreadable or empty file yields a null pointer.
+// A missing, unreadable or empty file yields a null pointer, and so does
+// anything that is not a regular file (it is never waited on).
 char *textFileRead(const char *fn);
 
 // Writes a whole string to a file (truncating it). Returns 1 only if every

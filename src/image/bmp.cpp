@@ -1,6 +1,8 @@
 // BMP loader for uncompressed 24-bit files, and the procedural checkerboard.
 #include "tex.h"
 
+#include "regular_file.h"
+
 #include <cstdlib>
 
 namespace {
@@ -95,7 +97,7 @@ int loadBmp(FILE *file, const char *filename, Image *image) {
 }
 
 int ImageLoad(const char *filename, Image *image) {
-    FILE *file = fopen(filename, "rb");
+    FILE *file = openRegularFile(filename);
     if (!file) {
         printf("File Not Found : %s\n", filename);
         return 0;

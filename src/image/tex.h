@@ -69,6 +69,8 @@ std::string tgaErrorMessage(TgaStatus status);
 // Decodes a true-colour TGA file (types 2 and 10; 16, 24 or 32 bits). Writes
 // the file name to standard error first. On any failure it prints the reason
 // and ends the process with status -1; it never returns a partial image.
+// Only a regular file is opened (see openRegularFile); anything else fails
+// as an open does, "File open failed: Is a directory" for a directory.
 TgaImage *readTga(std::string filename);
 
 // Releases an image that readTga returned.
@@ -99,7 +101,8 @@ unsigned int getshort(FILE *file);
 // 0 on failure; never closes `file`.
 int loadBmp(FILE *file, const char *filename, Image *image);
 
-// Opens `filename` and loads it with loadBmp; closes the file on every path.
+// Opens `filename` (a regular file only, see openRegularFile) and loads it
+// with loadBmp; closes the file on every path.
 int ImageLoad(const char *filename, Image *image);
 
 // Loads a BMP into TextureImage and uploads it to GL texture `texID`

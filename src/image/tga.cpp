@@ -5,6 +5,8 @@
 // once; a packet that runs past the end of the image is clipped to it.
 #include "tex.h"
 
+#include "regular_file.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -253,7 +255,7 @@ TgaImage *readTga(std::string filename) {
         perror("malloc");
         failTga();
     }
-    FILE *file = fopen(filename.c_str(), "rb");
+    FILE *file = openRegularFile(filename.c_str());
     if (!file) {
         perror("File open failed");
         failTga();

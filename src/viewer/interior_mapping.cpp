@@ -7,7 +7,10 @@
 
 #include <GL/glu.h>
 #include <GL/glut.h>
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <iostream>
@@ -145,8 +148,23 @@ void keyboard(unsigned char key, int, int)
     glutPostRedisplay();
 }
 
+// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed, so that
+// no later open takes its number: were the X connection to become
+// descriptor 1 or 2, the program's reports would go into the protocol
+// stream. open() takes the lowest free number, which is the closed one,
+// since those below it are open by then.
+static void fillClosedStandardStreams()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    }
+}
+
 int main(int argc, char **argv)
 {
+    fillClosedStandardStreams();
+
     // The diagnostics on standard output are read as they come, also
     // through a pipe.
     setvbuf(stdout, NULL, _IOLBF, 0);

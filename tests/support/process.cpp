@@ -26,6 +26,8 @@ bool launchProcess(ChildProcess &v, const LaunchOptions &options)
             _exit(127);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
+        for (int fd : options.closedFds)
+            close(fd);
         if (!options.workingDir.empty() && chdir(options.workingDir.c_str()) != 0)
             _exit(126);
         for (const auto &kv : options.env)

@@ -32,6 +32,7 @@ struct LaunchOptions {
     std::vector<std::string> args;
     std::string workingDir;               // where the process starts
     std::map<std::string, std::string> env;
+    std::vector<int> closedFds;           // descriptors the program starts without
 };
 
 bool launchProcess(ChildProcess &v, const LaunchOptions &options);
