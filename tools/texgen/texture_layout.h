@@ -1,5 +1,5 @@
-// Layout of the viewer's texture tree and the OpenGL cube-map addressing
-// rules, shared by the texture generator and the pixel model of the tests.
+// Layout of the viewer's texture tree, the OpenGL cube-map addressing rules
+// and the conventions the shader pair reads the textures by.
 // Header only: it needs nothing but the C++ standard library.
 #ifndef TEXTURE_LAYOUT_H
 #define TEXTURE_LAYOUT_H
@@ -30,6 +30,41 @@ constexpr int kRoomsPerUnit = 4;
 struct Dir3 {
     double x, y, z;
 };
+
+inline double dot(Dir3 a, Dir3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// Outward normal of building face `set` (0..5).
+inline Dir3 faceNormal(int set) {
+    constexpr Dir3 normals[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    return normals[set];
+}
+
+// The facade's own frame, as FLight.glsl builds it: `up` runs up a wall
+// (on the roof and the underside, along -z and +z), `across` to the right
+// seen from outside (across = up x normal).
+inline Dir3 facadeUp(int set) {
+    const Dir3 n = faceNormal(set);
+    return n.y != 0.0 ? Dir3{0.0, 0.0, -n.y} : Dir3{0.0, 1.0, 0.0};
+}
+inline Dir3 facadeAcross(int set) {
+    const Dir3 n = faceNormal(set), v = facadeUp(set);
+    return {v.y * n.z - v.z * n.y, v.z * n.x - v.x * n.z, v.x * n.y - v.y * n.x};
+}
+
+// Each room cube map's face that looks out through the facade is never
+// seen as a wall; it holds four pieces of furniture, one per quarter, each
+// drawn over a square ATLAS_HALF (FLight.glsl) in half-size around the
+// quarter's centre (+-0.5, +-0.5) in (across, up) face coordinates.
+constexpr double kAtlasHalf = 0.47;
+
+// The world map's -Y face is a tile of ground this many world units across,
+// repeated over the plane y = 0 (FLight.glsl: GROUND_TILE).
+constexpr double kGroundTile = 16.0;
+
+// The sun: the direction from the building's centre (0.5, 0.5, 0.5) to the
+// viewer's "lightPos" (2, 2, 2).
+constexpr double kSunComponent = 0.57735026918962576;
+constexpr Dir3 kSunDirection = {kSunComponent, kSunComponent, kSunComponent};
 
 // Direction from a cube map's centre through face coordinates (s, t) in
 // [0, 1] of slot k, following the GL major-axis table
