@@ -148,7 +148,7 @@ void main()
     vec2 boxLo = vec2(mix(cell.x, pairX, merged), cell.y);
     vec2 boxSize = vec2(1.0 + merged, 1.0);
     vec2 perBox = vec2(1.0 - 0.5 * merged, 1.0);
-    vec4 h1 = fract(pairHash + (boxLo.x - pairX) * vec4(0.618, 0.414, 0.732, 0.236));
+    vec4 h1 = fract(pairHash.yzwx * 7.31 + (boxLo.x - pairX + 2.0 * merged) * vec4(0.618, 0.414, 0.732, 0.236));
     vec4 h2 = fract(h1.yzwx * 17.13 + h1.zwxy * 5.71);
     float depth = min(mix(MIN_DEPTH, MAX_DEPTH, h1.x), roomGrid.z);
 
@@ -228,12 +228,14 @@ void main()
     // ---- inside the room -------------------------------------------------------------
     bool lit = h1.w >= DARK_SHARE;
     vec3 tint = mix(COOL_TINT, WARM_TINT, h2.y) * INTERIOR_EXPOSURE;
-    // Without its lamp a room keeps the daylight, which fades with depth.
-    float daylight = mix(0.8, 0.18, ramp(0.0, 1.2, hit.z));
-    vec3 room = seen.rgb * (lit ? 1.0 : seen.a * daylight);
+    // Without its lamp a room keeps the daylight, which fades with depth:
+    // the share of each texel's light that is not the lamp's, brightened
+    // near the window.
+    float daylight = mix(1.4, 0.3, ramp(0.0, 1.0, hit.z));
+    vec3 room = seen.rgb * (lit ? 1.0 : min(seen.a * daylight, 1.0));
     vec3 lookOut = mix(HORIZON, ZENITH, max(rd.y, 0.0));
     room = mix(room, mix(vec3(0.92), lookOut, window / max(windowFrame, MIN_STEP)), windowFrame);
-    float furnitureLight = lit ? 1.0 : mix(0.8, 0.18, ramp(0.0, 1.2, furnitureDepth));
+    float furnitureLight = lit ? 1.0 : 0.5 * mix(1.4, 0.3, ramp(0.0, 1.0, furnitureDepth));
     room = mix(room, layer.rgb * furnitureLight, furnitureShown * (1.0 - layer.a)) * tint;
 
     // Blinds (some pulled part way down) or curtains, on the walls' windows.
