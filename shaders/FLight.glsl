@@ -204,7 +204,8 @@ void main()
     vec3 furnitureLook = n + U * atlas.x + V * atlas.y;
     float furnitureShown = step(piece, 3.5) * step(tFurniture, t);
 
-    vec2 tile = fract(ground.xz / GROUND_TILE) * 2.0 - 1.0;
+    // Half a tile on, so that the tile's edges run well away from the building.
+    vec2 tile = fract(ground.xz / GROUND_TILE + 0.5) * 2.0 - 1.0;
     vec3 tileLook = vec3(tile.x, -1.0, tile.y);
 
     // ---- the two shared lookups -------------------------------------------------
