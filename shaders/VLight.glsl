@@ -1,22 +1,26 @@
-#version 120
+#version 110
 // Interior mapping, vertex stage. The viewer draws the building's faces
 // without a model transform, so positions and normals are already in world
-// units. Everything that varies linearly across a face (the ray into the
-// rooms, the vectors to the eye and the light) is computed here once per
-// vertex and interpolated, which is exact for linear quantities and keeps
-// the fragment stage short.
+// units. Everything that is constant or linear across a face is worked out
+// here, once per vertex: the facade's own frame, and the entry point and
+// the ray into the rooms in that frame.
 
-uniform vec3 camPos;     // eye position, world units
+uniform vec3 camPos;     // eye, world units
 uniform vec3 wallFreq;   // multiplies the room grid per axis
-uniform vec4 lightPos;   // world position (w = 1) or direction (w = 0)
+uniform vec3 offset;     // where a room is looked at from, within its box
 
 varying vec2 facadeUV;   // facade coordinates (texture set 0)
-varying vec3 roomPos;    // position in room units: cube coordinates * rooms per unit
-varying vec3 roomRay;    // ray from the eye to this point, in room units
-varying vec3 toEye;      // from this point to the eye, world units
-varying vec3 toLight;    // from this point to the light (or the light's direction)
-varying vec3 faceNormal; // the face's normal in world units
-varying vec3 skyDir;     // world-space direction from the eye (for the sky)
+varying vec3 viewRay;    // world-space ray from the eye through this point
+varying vec3 faceNormal; // the face's outward normal
+varying vec3 across;     // the facade's frame: to the right seen from outside,
+varying vec3 up;         // and up the wall (along -z or +z on roof and underside)
+varying vec4 roomEntry;  // xy: this point in rooms along (across, up);
+                         // z: its height; w: a code of the face
+varying vec3 roomRay;    // the view ray in rooms along (across, up, inwards)
+varying vec4 roomGrid;   // xy: the room grid's signed extent along (across,
+                         // up); z: rooms through the building; w: 1 on the
+                         // roof and the underside
+varying vec3 lookFrom;   // "offset" in the same frame
 
 const float ROOMS_PER_UNIT = 4.0;  // rooms per world unit before wallFreq
 
@@ -26,17 +30,23 @@ void main()
     // the view vector; the inverse model-view turns it back into a world
     // direction. A translation of the sky sphere cannot change a direction.
     vec4 eyePos = gl_ModelViewMatrix * gl_Vertex;
-    skyDir = (gl_ModelViewMatrixInverse * vec4(eyePos.xyz, 0.0)).xyz;
-
-    // Texture set 1 carries the building's own [0,1]^3 coordinates.
-    vec3 cubePos = gl_MultiTexCoord1.xyz;
-    vec3 freq = wallFreq * ROOMS_PER_UNIT;
-    roomPos = cubePos * freq;
-    roomRay = (cubePos - camPos) * freq;
-
-    toEye = camPos - gl_Vertex.xyz;
-    toLight = lightPos.xyz - gl_Vertex.xyz * lightPos.w;
+    viewRay = (gl_ModelViewMatrixInverse * vec4(eyePos.xyz, 0.0)).xyz;
     facadeUV = gl_MultiTexCoord0.st;
     faceNormal = gl_Normal;
+
+    vec3 n = gl_Normal;
+    float flatFace = abs(n.y) > 0.5 ? 1.0 : 0.0;
+    up = flatFace > 0.5 ? vec3(0.0, 0.0, -n.y) : vec3(0.0, 1.0, 0.0);
+    across = cross(up, n);
+    // Texture set 1 carries the building's own coordinates, which are also
+    // its world position.
+    vec3 cubePos = gl_MultiTexCoord1.xyz;
+    vec3 freq = wallFreq * ROOMS_PER_UNIT;
+    vec3 p = cubePos * freq;
+    vec3 d = viewRay * freq;
+    roomEntry = vec4(dot(p, across), dot(p, up), cubePos.y, dot(n, vec3(1.0, 2.0, 3.0)));
+    roomRay = vec3(dot(d, across), dot(d, up), -dot(d, n));
+    roomGrid = vec4(dot(freq, across), dot(freq, up), dot(freq, abs(n)), flatFace);
+    lookFrom = vec3(dot(offset, abs(across)), dot(offset, abs(up)), dot(offset, abs(n)));
     gl_Position = ftransform();
 }

@@ -1,10 +1,15 @@
 // Rooms. A room is the cube [-1, 1]^3 seen from its centre: a floor, a
-// ceiling with a light, and four walls with skirting, each wall carrying one
+// ceiling with a light, and walls with skirting, each wall carrying one
 // item (door, picture, bookcase, window...). Everything is computed from the
 // 3D point on the room's surface, so the cube-map faces meet without seams
-// and nothing is mirrored when seen from inside. The wall that faces out of
-// the building, behind the facade, always has the window.
+// and nothing is mirrored when seen from inside. The face towards the
+// facade is never seen as a wall: it holds the furniture atlas.
+//
+// Alpha is the share of a texel's light that does not come from the room's
+// lamp (0 on the lamp itself), so that the shader can switch lights off.
 #include "rooms.h"
+
+#include "furniture.h"
 
 #include <algorithm>
 #include <array>
@@ -57,6 +62,12 @@ const std::array<RoomStyle, 6> kStyles = {{
 // Outward normal of each building face: the facade side of its rooms.
 constexpr int kFacadeAxis[6][3] = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
                                    {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
+
+// Light on a room's surface: from everywhere (daylight and bounce) and
+// from the lamp under the ceiling.
+struct RoomLight {
+    double ambient, lamp;
+};
 
 // A painted surface point: its colour and how much of it glows by itself
 // (lamps, daylight), which the room's lighting then leaves alone.
@@ -357,8 +368,6 @@ WallItem wallItem(int set, const RoomStyle &st, int wx, int wz) {
             return WallItem::Window;
         return wx == 1 ? st.right : wx == -1 ? st.left : st.back;
     }
-    if (wx == n[0] && wz == n[2])
-        return WallItem::Window;
     if (wx == -n[0] && wz == -n[2])
         return st.back;
     // Looking in along -n with y up, the right-hand side is (-n) x y.
@@ -366,9 +375,9 @@ WallItem wallItem(int set, const RoomStyle &st, int wx, int wz) {
     return (wx == rx && wz == rz) ? st.right : st.left;
 }
 
-// Light falling on surface point p (on the room cube) with inward normal n
-// from the room's lamp, darkened towards the room's edges.
-double roomLight(const double p[3], const double n[3]) {
+// Light falling on surface point p (on the room cube) with inward normal n,
+// darkened towards the room's edges.
+RoomLight roomLight(const double p[3], const double n[3]) {
     const double lamp[3] = {0.0, 0.7, 0.0};
     const double l[3] = {lamp[0] - p[0], lamp[1] - p[1], lamp[2] - p[2]};
     const double dist2 = l[0] * l[0] + l[1] * l[1] + l[2] * l[2];
@@ -379,7 +388,21 @@ double roomLight(const double p[3], const double n[3]) {
         if (n[k] == 0.0)
             inPlane = std::max(inPlane, std::fabs(p[k]));
     const double occlusion = 0.78 + 0.22 * smoothstep(0.0, 0.3, 1.0 - inPlane);
-    return (0.42 + 0.85 * irradiance) * occlusion;
+    return {0.42 * occlusion, 0.85 * irradiance * occlusion};
+}
+
+// The furniture atlas on the face of set `set` that looks out through the
+// facade; d points into that face. Alpha is 1 where no piece stands.
+Color furnitureAtlasTexel(int set, texlayout::Dir3 d, double aa) {
+    const double out = texlayout::dot(d, texlayout::faceNormal(set));
+    const double a = texlayout::dot(d, texlayout::facadeAcross(set)) / out;
+    const double b = texlayout::dot(d, texlayout::facadeUp(set)) / out;
+    const int piece = (a >= 0.0 ? 1 : 0) + (b >= 0.0 ? 2 : 0);
+    const double x = (a - (a >= 0.0 ? 0.5 : -0.5)) / texlayout::kAtlasHalf;
+    const double y = (b - (b >= 0.0 ? 0.5 : -0.5)) / texlayout::kAtlasHalf;
+    const double inside = boxCover(x, y, -1.0, -1.0, 1.0, 1.0, aa);
+    const Color c = furnitureTexel(set, piece, x, y, aa / texlayout::kAtlasHalf);
+    return {c.r, c.g, c.b, 1.0 - c.a * inside};
 }
 
 } // namespace
@@ -388,6 +411,8 @@ Color roomTexel(int set, texlayout::Dir3 d, double aa) {
     const RoomStyle &st = kStyles[set];
     const double ax = std::fabs(d.x), ay = std::fabs(d.y), az = std::fabs(d.z);
     const double m = std::max({ax, ay, az});
+    if (texlayout::dot(d, texlayout::faceNormal(set)) >= m)
+        return furnitureAtlasTexel(set, d, aa);
     const double p[3] = {d.x / m, d.y / m, d.z / m};
     double n[3] = {0.0, 0.0, 0.0};
     Surface surf;
@@ -403,7 +428,8 @@ Color roomTexel(int set, texlayout::Dir3 d, double aa) {
         const double u = -wz * p[0] + wx * p[2]; // (w x y) . p
         surf = paintWall(st, wallItem(set, st, wx, wz), u, p[1], aa);
     }
-    const double light = roomLight(p, n);
-    const Color lit = shade(surf.color, light);
-    return over(lit, surf.color, surf.emission);
+    const RoomLight light = roomLight(p, n);
+    const double total = light.ambient + light.lamp;
+    const Color lit = over(shade(surf.color, total), surf.color, surf.emission);
+    return {lit.r, lit.g, lit.b, light.ambient / total * (1.0 - surf.emission)};
 }

@@ -20,21 +20,36 @@ constexpr int kFacadeSize = 512;
 constexpr int kRoomFaceSize = 256;
 constexpr int kWorldFaceSize = 512;
 constexpr int kWorldPlateSize = 64;
-// Room coordinates span 2 units across a cube face.
-constexpr double kRoomFaceSpan = 2.0;
+// Direction coordinates span 2 units across a cube face (-1..1).
+constexpr double kCubeFaceSpan = 2.0;
 
 using TexelFn = std::function<Color(double s, double t)>;
 
 unsigned char toByte(double x) { return static_cast<unsigned char>(clamp01(x) * 255.0 + 0.5); }
 
-// Fills a size x size image with f sampled at texel centres; row j holds
-// t = (j + 0.5) / size, column i holds s = (i + 0.5) / size.
+// Four samples per texel on a rotated grid, as offsets in texels from its
+// centre: fine detail averages out instead of aliasing.
+constexpr double kSubsamples[4][2] = {
+    {0.125, 0.375}, {0.375, -0.125}, {-0.125, -0.375}, {-0.375, 0.125}};
+
+// The average of f over texel (i, j) of a size x size image.
+Color texelAverage(int size, int i, int j, const TexelFn &f) {
+    Color sum{0.0, 0.0, 0.0, 0.0};
+    for (const auto &o : kSubsamples) {
+        const Color c = f((i + 0.5 + o[0]) / size, (j + 0.5 + o[1]) / size);
+        sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b, sum.a + c.a};
+    }
+    return shade({sum.r, sum.g, sum.b, sum.a * 0.25}, 0.25);
+}
+
+// Fills a size x size image with f averaged over each texel; row j covers
+// t = j / size .. (j + 1) / size, column i covers s = i / size .. (i + 1) / size.
 RgbaImage renderSquare(int size, const TexelFn &f) {
     RgbaImage image = makeRgbaImage(size, size);
     unsigned char *out = image.rgba.data();
     for (int j = 0; j < size; ++j) {
         for (int i = 0; i < size; ++i) {
-            const Color c = f((i + 0.5) / size, (j + 0.5) / size);
+            const Color c = texelAverage(size, i, j, f);
             *out++ = toByte(c.r);
             *out++ = toByte(c.g);
             *out++ = toByte(c.b);
@@ -67,9 +82,11 @@ bool writeSet(const std::filesystem::path &root, int set) {
         writeTga((dir / texlayout::kFacadeFile).string() + ".tga", plate, TgaRowOrder::BottomFirst);
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
         const RgbaImage face = world
-                                   ? renderCubeFace(slot, kWorldFaceSize, worldTexel)
+                                   ? renderCubeFace(slot, kWorldFaceSize, [](texlayout::Dir3 d) {
+                                         return worldTexel(d, kCubeFaceSpan / kWorldFaceSize);
+                                     })
                                    : renderCubeFace(slot, kRoomFaceSize, [set](texlayout::Dir3 d) {
-                                         return roomTexel(set, d, kRoomFaceSpan / kRoomFaceSize);
+                                         return roomTexel(set, d, kCubeFaceSpan / kRoomFaceSize);
                                      });
         ok = writeTga((dir / texlayout::kSlotFiles[slot]).string() + ".tga", face,
                       TgaRowOrder::TopFirst) &&

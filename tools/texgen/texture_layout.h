@@ -1,10 +1,9 @@
-// Layout of the viewer's texture tree and the OpenGL cube-map addressing
-// rules, as the texture generator uses them.
+// Layout of the viewer's texture tree, the OpenGL cube-map addressing rules
+// and the conventions the shader pair reads the textures by.
 // Header only: it needs nothing but the C++ standard library.
 #ifndef TEXTURE_LAYOUT_H
 #define TEXTURE_LAYOUT_H
 
-#include <cmath>
 
 namespace texlayout {
 
@@ -31,6 +30,37 @@ struct Dir3 {
     double x, y, z;
 };
 
+inline double dot(Dir3 a, Dir3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// Outward normal of building face `set` (0..5).
+inline Dir3 faceNormal(int set) {
+    constexpr Dir3 normals[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    return normals[set];
+}
+
+// The facade's own frame, as FLight.glsl builds it: `up` runs up a wall
+// (on the roof and the underside, along -z and +z), `across` to the right
+// seen from outside (across = up x normal).
+inline Dir3 facadeUp(int set) {
+    const Dir3 n = faceNormal(set);
+    return n.y != 0.0 ? Dir3{0.0, 0.0, -n.y} : Dir3{0.0, 1.0, 0.0};
+}
+inline Dir3 facadeAcross(int set) {
+    const Dir3 n = faceNormal(set), v = facadeUp(set);
+    return {v.y * n.z - v.z * n.y, v.z * n.x - v.x * n.z, v.x * n.y - v.y * n.x};
+}
+
+// Each room cube map's face that looks out through the facade is never
+// seen as a wall; it holds four pieces of furniture, one per quarter, each
+// drawn over a square ATLAS_HALF (FLight.glsl) in half-size around the
+// quarter's centre (+-0.5, +-0.5) in (across, up) face coordinates.
+constexpr double kAtlasHalf = 0.47;
+
+// The sun: the direction from the building's centre (0.5, 0.5, 0.5) to the
+// viewer's "lightPos" (2, 2, 2).
+constexpr double kSunComponent = 0.57735026918962576;
+constexpr Dir3 kSunDirection = {kSunComponent, kSunComponent, kSunComponent};
+
 // Direction from a cube map's centre through face coordinates (s, t) in
 // [0, 1] of slot k, following the GL major-axis table
 // (+X: sc=-z tc=-y; -X: +z,-y; +Y: +x,+z; -Y: +x,-z; +Z: +x,-y; -Z: -x,-y).
@@ -46,37 +76,6 @@ inline Dir3 cubeFaceDirection(int slot, double s, double t) {
     case 4: return {sc, -tc, 1.0};
     default: return {-sc, -tc, -1.0};
     }
-}
-
-// Where a lookup direction lands: the slot of its major axis and the face
-// coordinates (s, t) in [0, 1]; the inverse of cubeFaceDirection. Ties
-// between axes go to x, then y, as the component order suggests; the GPU may
-// decide them differently, so callers treat such directions as ambiguous.
-struct CubeHit {
-    int slot;
-    double s, t;
-};
-inline CubeHit cubeFaceOf(Dir3 d) {
-    const double ax = std::fabs(d.x), ay = std::fabs(d.y), az = std::fabs(d.z);
-    double sc, tc, ma;
-    int slot;
-    if (ax >= ay && ax >= az) {
-        slot = d.x >= 0 ? 0 : 1;
-        ma = ax;
-        sc = d.x >= 0 ? -d.z : d.z;
-        tc = -d.y;
-    } else if (ay >= az) {
-        slot = d.y >= 0 ? 2 : 3;
-        ma = ay;
-        sc = d.x;
-        tc = d.y >= 0 ? d.z : -d.z;
-    } else {
-        slot = d.z >= 0 ? 4 : 5;
-        ma = az;
-        sc = d.z >= 0 ? d.x : -d.x;
-        tc = -d.y;
-    }
-    return {slot, 0.5 * (sc / ma + 1.0), 0.5 * (tc / ma + 1.0)};
 }
 
 } // namespace texlayout
