@@ -64,8 +64,12 @@ void writeCalibrationTextures(const std::string &dir)
         ASSERT_TRUE(writeTga(base + "exterior.tga", facade, TgaRowOrder::BottomFirst));
         for (int k = 0; k < 6; ++k) {
             Rgb c = palette[set == 6 ? 6 + k : (k + set) % 6];
-            ASSERT_TRUE(writeTga(base + slots[k] + ".tga", makeSolidImage(16, c.r, c.g, c.b, 255),
-                                 TgaRowOrder::TopFirst));
+            RgbaImage face = makeSolidImage(16, c.r, c.g, c.b, 255);
+            // The face towards the facade (slot `set`) holds the furniture:
+            // opaque (alpha 0) in the half of its rows that is stored last.
+            for (int texel = 128; set == k && texel < 256; ++texel)
+                face.rgba[texel * 4 + 3] = 0;
+            ASSERT_TRUE(writeTga(base + slots[k] + ".tga", face, TgaRowOrder::TopFirst));
         }
     }
 }

@@ -98,7 +98,9 @@ std::vector<std::string> missingUniforms()
 
 const Ending endings[] = {
     {"Draws", {}, {}, -1, firstFrame, installed, 0, 0},
-    {"OpenGL21", {{"MESA_GL_VERSION_OVERRIDE", "2.1"}}, {}, -1, firstFrame, installed, 0, 0},
+    // The oldest version the gate admits: the pair must compile as GLSL 1.10.
+    {"OpenGL20", {{"MESA_GL_VERSION_OVERRIDE", "2.0"}, {"MESA_GLSL_VERSION_OVERRIDE", "110"}}, {},
+     -1, firstFrame, installed, 0, 0},
     {"TwoActiveUniforms", {}, {{"VLight.glsl", plainVertex}, {"FLight.glsl", twoUniformsFragment}},
      -1, firstFrame, missingUniforms(), 0, 0},
     {"OpenGL15", {{"MESA_GL_VERSION_OVERRIDE", "1.5"}}, {}, 0, {}, {gl15}, 0, 0},
