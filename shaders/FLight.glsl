@@ -74,8 +74,8 @@ const float CLEAR_F0 = 0.04;        // head-on reflectance of clear glass
 const float TINTED_F0 = 0.30;       // and of the curtain wall's tinted glass
 
 // --- ground ---------------------------------------------------------------------
-const float GROUND_TILE = 16.0;     // world units covered by the world map's -Y face
-const float TILE_TEXELS = 512.0;    // texels across that face
+const float GROUND_TILE = 8.0;      // world units covered by the world map's -Y face
+const float TILE_TEXELS = 1024.0;   // texels across that face
 const float CONTACT_REACH = 0.5;    // the contact shade's reach from the walls
 const float CONTACT_DARK = 0.55;
 const float SHADOW_LIGHT = 0.5;     // light left in the building's shadow
@@ -216,10 +216,11 @@ void main()
     vec4 layer = textureCube(wallTex, sky ? tileLook : furnitureLook);
 
     // ---- sky and ground ------------------------------------------------------------
-    // Far off, where a texel of the tile is smaller than a pixel, the ground
-    // becomes the world map's own picture of the distance.
+    // Far off, where more than a couple of the tile's texels fall in a pixel
+    // (its finest lines, the hedges, are six wide), the ground becomes the
+    // world map's own picture of the distance, which cannot alias.
     vec2 reach = fwidth(ground.xz) * (TILE_TEXELS / GROUND_TILE);
-    float distant = ramp(0.7, 2.0, max(reach.x, reach.y));
+    float distant = ramp(2.0, 6.0, max(reach.x, reach.y));
     vec3 field = mix(layer.rgb, seen.rgb, distant);
     vec2 fromWalls = max(abs(ground.xz - BUILDING_CENTRE.xz) - 0.5, 0.0);
     float contact = mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));

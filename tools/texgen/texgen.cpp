@@ -3,10 +3,14 @@
 // cube-map faces DIR/<set>/<slot>.tga (first stored row = GL row t = 0).
 // Everything is procedural with fixed seeds, so every run writes the same
 // files.
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "facades.h"
 #include "rooms.h"
@@ -18,7 +22,7 @@ namespace {
 
 constexpr int kFacadeSize = 512;
 constexpr int kRoomFaceSize = 256;
-constexpr int kWorldFaceSize = 512;
+constexpr int kWorldFaceSize = 1024;
 constexpr int kWorldPlateSize = 64;
 // Direction coordinates span 2 units across a cube face (-1..1).
 constexpr double kCubeFaceSpan = 2.0;
@@ -65,33 +69,57 @@ RgbaImage renderCubeFace(int slot, int size, const std::function<Color(texlayout
         size, [&](double s, double t) { return f(texlayout::cubeFaceDirection(slot, s, t)); });
 }
 
-bool writeSet(const std::filesystem::path &root, int set) {
-    const std::filesystem::path dir = root / texlayout::kSetNames[set];
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (error) {
-        std::fprintf(stderr, "%s: %s\n", dir.c_str(), error.message().c_str());
-        return false;
-    }
+// One of a set's seven images: its facade (file -1) or cube-map face `file`.
+bool writeImage(const std::filesystem::path &dir, int set, int file) {
     const bool world = set == texlayout::kWorldSet;
-    const RgbaImage plate = world ? renderSquare(kWorldPlateSize, worldPlateTexel)
-                                  : renderSquare(kFacadeSize, [set](double s, double t) {
-                                        return facadeTexel(set, s, t, 1.0 / kFacadeSize);
-                                    });
-    bool ok =
-        writeTga((dir / texlayout::kFacadeFile).string() + ".tga", plate, TgaRowOrder::BottomFirst);
-    for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
-        const RgbaImage face = world
-                                   ? renderCubeFace(slot, kWorldFaceSize, [](texlayout::Dir3 d) {
-                                         return worldTexel(d, kCubeFaceSpan / kWorldFaceSize);
-                                     })
-                                   : renderCubeFace(slot, kRoomFaceSize, [set](texlayout::Dir3 d) {
-                                         return roomTexel(set, d, kCubeFaceSpan / kRoomFaceSize);
-                                     });
-        ok = writeTga((dir / texlayout::kSlotFiles[slot]).string() + ".tga", face,
-                      TgaRowOrder::TopFirst) &&
-             ok;
+    if (file < 0) {
+        const RgbaImage plate = world ? renderSquare(kWorldPlateSize, worldPlateTexel)
+                                      : renderSquare(kFacadeSize, [set](double s, double t) {
+                                            return facadeTexel(set, s, t, 1.0 / kFacadeSize);
+                                        });
+        return writeTga((dir / texlayout::kFacadeFile).string() + ".tga", plate,
+                        TgaRowOrder::BottomFirst);
     }
+    const RgbaImage face = world ? renderCubeFace(file, kWorldFaceSize, [](texlayout::Dir3 d) {
+                                       return worldTexel(d, kCubeFaceSpan / kWorldFaceSize);
+                                   })
+                                 : renderCubeFace(file, kRoomFaceSize, [set](texlayout::Dir3 d) {
+                                       return roomTexel(set, d, kCubeFaceSpan / kRoomFaceSize);
+                                   });
+    return writeTga((dir / texlayout::kSlotFiles[file]).string() + ".tga", face,
+                    TgaRowOrder::TopFirst);
+}
+
+// Writes all 49 images under root, painting them on as many threads as the
+// machine has cores; false if a directory or file could not be written.
+bool writeAll(const std::filesystem::path &root) {
+    constexpr int kFilesPerSet = texlayout::kSlotCount + 1;
+    constexpr int kJobs = texlayout::kSetCount * kFilesPerSet;
+    for (int set = 0; set < texlayout::kSetCount; ++set) {
+        std::error_code error;
+        std::filesystem::create_directories(root / texlayout::kSetNames[set], error);
+        if (error) {
+            std::fprintf(stderr, "%s: %s\n", root.c_str(), error.message().c_str());
+            return false;
+        }
+    }
+    std::atomic<int> next{0};
+    std::atomic<bool> ok{true};
+    const auto paint = [&] {
+        for (int job = next++; job < kJobs; job = next++) {
+            // The world's large faces first, so that no thread is left with
+            // one of them at the end.
+            const int set = texlayout::kSetCount - 1 - job / kFilesPerSet;
+            const int file = job % kFilesPerSet - 1;
+            if (!writeImage(root / texlayout::kSetNames[set], set, file))
+                ok = false;
+        }
+    };
+    std::vector<std::thread> painters(std::max(1u, std::thread::hardware_concurrency()));
+    for (std::thread &painter : painters)
+        painter = std::thread(paint);
+    for (std::thread &painter : painters)
+        painter.join();
     return ok;
 }
 
@@ -102,8 +130,5 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
         return 2;
     }
-    bool ok = true;
-    for (int set = 0; set < texlayout::kSetCount; ++set)
-        ok = writeSet(argv[1], set) && ok;
-    return ok ? 0 : 1;
+    return writeAll(argv[1]) ? 0 : 1;
 }

@@ -18,7 +18,7 @@ constexpr Color kFarHills = rgb(0.50, 0.60, 0.70);
 constexpr Color kNearHills = rgb(0.30, 0.44, 0.32);
 constexpr Color kHaze = rgb(0.70, 0.76, 0.78);
 constexpr Color kHedge = rgb(0.20, 0.32, 0.16);
-constexpr int kFieldsPerTile = 5;
+constexpr int kFieldsPerTile = 4;
 constexpr double kTwoPi = 2.0 * kPi;
 
 // A ridge line over the horizon as elevation (radians) against azimuth:
@@ -82,13 +82,13 @@ Color groundTile(double u, double w, double aa) {
                                 : rgb(0.44, 0.56, 0.30);
     // Furrows or mowing stripes along one direction per field, and a grain.
     const double along = hash01(cx, cz, 917) < 0.5 ? gx : gz;
-    const double rows = 0.5 + 0.5 * std::sin(kTwoPi * along * 12.0);
-    const double grain = tiledNoise(u * 256.0, w * 256.0, 256, 913);
+    const double rows = 0.5 + 0.5 * std::sin(kTwoPi * along * 8.0);
+    const double grain = tiledNoise(u * 512.0, w * 512.0, 512, 913);
     field = shade(field, (0.9 + 0.08 * rows) * (0.88 + 0.24 * grain));
-    const double patch = tiledNoise(u * 24.0, w * 24.0, 24, 919);
+    const double patch = tiledNoise(u * 32.0, w * 32.0, 32, 919);
     field = shade(field, 0.9 + 0.2 * patch);
     const double hedge = std::min({gx - fx, 1.0 - (gx - fx), gz - fz, 1.0 - (gz - fz)}) / n;
-    const double hedgeWidth = 0.004;
+    const double hedgeWidth = 0.006;
     return over(field, shade(kHedge, 0.8 + 0.4 * grain),
                 1.0 - smoothstep(hedgeWidth - aa, hedgeWidth + aa, hedge));
 }
