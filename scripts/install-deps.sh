@@ -21,7 +21,7 @@ test_packages=(
   # the end-to-end harness: X clients of its own
   pkg-config x11-utils libx11-dev libxtst-dev
   # tests and benchmarks
-  libgtest-dev libbenchmark-dev libstb-dev python3 python3-pil
+  libgtest-dev libbenchmark-dev libstb-dev
 )
 
 case "${1:-test}" in
