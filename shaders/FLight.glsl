@@ -1,8 +1,8 @@
 #version 110
 // Interior mapping, fragment stage: a building in its world.
 //
-// Building faces (useWalls = 1). The building is cut into a grid of rooms,
-// ROOMS_PER_UNIT per unit, one behind each window. Every room is a box
+// Building faces (useWalls = 1). The building is cut into a grid of rooms
+// (ROOMS_PER_UNIT per unit, in VLight.glsl), one behind each window. Every room is a box
 // that starts at the facade and reaches a depth of its own; some span two
 // windows. The ray from the eye through this fragment is followed through
 // the box to the wall, floor or ceiling it meets, and the face's room cube
@@ -26,8 +26,10 @@
 // "lightPos" is where the sun lies, seen from the building's centre.
 //
 // A software renderer runs both sides of a branch for every fragment, so
-// the two passes share their two cube-map lookups: the room surface or the
-// sky, and the furniture or the ground tile. The result is chosen at the end.
+// the two passes share their two cube-map lookups (the room surface or the
+// sky, and the furniture or the ground tile) and one ray-box test (through
+// the room, or from the ground towards the sun through the building); the
+// result is chosen at the end.
 
 uniform sampler2D baseTex;   // facade (rgb + alpha)
 uniform samplerCube wallTex; // room cube map, or the world when drawing the sky
