@@ -56,7 +56,7 @@ const float MERGED_SHARE = 0.3;     // pairs of windows that share one room
 const float MIN_DEPTH = 0.5;        // room depth range, in rooms
 const float MAX_DEPTH = 1.5;
 const float DARK_SHARE = 0.3;       // rooms whose light is off
-const float ATLAS_HALF = 0.47;      // half a furniture quarter, less a margin
+const float ATLAS_HALF = 0.47;      // half a furniture quarter, less a margin (texgen: kAtlasHalf)
 const float INTERIOR_EXPOSURE = 0.72; // rooms are darker than the sunlit facade
 const vec3 WARM_TINT = vec3(1.0, 0.94, 0.84);
 const vec3 COOL_TINT = vec3(0.90, 0.95, 1.0);
@@ -77,7 +77,7 @@ const float TINTED_F0 = 0.30;       // and of the curtain wall's tinted glass
 
 // --- ground ---------------------------------------------------------------------
 const float GROUND_TILE = 8.0;      // world units covered by the world map's -Y face
-const float TILE_TEXELS = 1024.0;   // texels across that face
+const float TILE_TEXELS = 1024.0;   // texels across that face (texgen: kWorldFaceSize)
 const float CONTACT_REACH = 0.5;    // the contact shade's reach from the walls
 const float CONTACT_DARK = 0.55;
 const float SHADOW_LIGHT = 0.5;     // light left in the building's shadow
@@ -93,7 +93,6 @@ vec4 hash4(vec3 cell)
     return fract((h.xxyz + h.yzzw) * h.zywx);
 }
 
-
 // 0 below a, 1 above b, linear between: a cheap smoothstep.
 float ramp(float a, float b, float x)
 {
@@ -104,8 +103,8 @@ float ramp(float a, float b, float x)
 // horizon to the zenith above, the ground fading into haze below.
 vec3 analyticSky(vec3 r)
 {
-    float up = max(r.y, 0.0);
-    vec3 above = mix(HORIZON, ZENITH, up * (2.0 - up));
+    float height = max(r.y, 0.0);
+    vec3 above = mix(HORIZON, ZENITH, height * (2.0 - height));
     vec3 below = mix(HORIZON * 0.92, FAR_GROUND, ramp(0.0, 0.25, -r.y));
     return r.y >= 0.0 ? above : below;
 }
@@ -118,7 +117,6 @@ float sunGlint(vec3 r, vec3 sun)
     c *= c; c *= c; c *= c; c *= c;
     return c;
 }
-
 
 void main()
 {
