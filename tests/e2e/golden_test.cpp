@@ -65,10 +65,12 @@ void writeCalibrationTextures(const std::string &dir)
         for (int k = 0; k < 6; ++k) {
             Rgb c = palette[set == 6 ? 6 + k : (k + set) % 6];
             RgbaImage face = makeSolidImage(16, c.r, c.g, c.b, 255);
-            // The face towards the facade (slot `set`) holds the furniture:
-            // opaque (alpha 0) in the half of its rows that is stored last.
-            for (int texel = 128; set == k && texel < 256; ++texel)
-                face.rgba[texel * 4 + 3] = 0;
+            // The face towards the facade (slot `set`) holds four pieces of
+            // furniture, one per quarter: each opaque (alpha 0) in one corner
+            // of its quarter only, so that a piece turned either way shows.
+            for (int texel = 0; set == k && texel < 256; ++texel)
+                if (texel % 8 < 4 && texel / 16 % 8 >= 4)
+                    face.rgba[texel * 4 + 3] = 0;
             ASSERT_TRUE(writeTga(base + slots[k] + ".tga", face, TgaRowOrder::TopFirst));
         }
     }

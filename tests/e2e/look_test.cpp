@@ -111,10 +111,13 @@ const LookCase cases[] = {
     // From (4.4, 0.5, 0.5) looking along -x: the ground 0.12 from the right
     // face (row 648) lies in its contact shade, the ground 1.5 from the eye
     // (row 808) does not.
-    {"GroundNextToTheBuildingIsDarker", {grey, 255, false, grey, false, 255}, "qqqqqqqqqqqq"
+    {"GroundIsShadedByTheBuilding", {grey, 255, false, grey, false, 255}, "qqqqqqqqqqqq"
      "ssssssssssssssssssssssssssssssssssssssssss", "",
      [](const Screenshot &s, const Screenshot &) {
          EXPECT_LT(brightness(s.at(512, 648)) * 10, brightness(s.at(512, 808)) * 8);
+         // Beside the building, half a unit out: the ground at z = -0.5 (on
+         // the right) lies in its shadow from the sun, at z = 1.5 it does not.
+         EXPECT_LT(brightness(s.at(723, 617)) * 10, brightness(s.at(301, 617)) * 8);
      }},
     // Ten steps further back, the ground just in front of the building (row
     // 660) is ground two units further on, on the next square of the checker.
