@@ -235,6 +235,8 @@ void main()
     // near the window.
     float daylight = mix(1.4, 0.3, ramp(0.0, 1.0, hit.z));
     vec3 room = seen.rgb * (lit ? 1.0 : min(seen.a * daylight, 1.0));
+    // The sky through that window: a cheaper gradient than analyticSky (the
+    // window is small), which keeps the horizon's colour below the horizon.
     vec3 lookOut = mix(HORIZON, ZENITH, max(rd.y, 0.0));
     room = mix(room, mix(vec3(0.92), lookOut, window / max(windowFrame, MIN_STEP)), windowFrame);
     float furnitureLight = lit ? 1.0 : 0.5 * mix(1.4, 0.3, ramp(0.0, 1.0, furnitureDepth));

@@ -44,7 +44,7 @@ Color box(Color layer, Color c, double x, double y, double x0, double y0, double
     return over(layer, c, boxCover(x, y, x0, y0, x1, y1, aa));
 }
 
-// Four thin legs under a top, from the floor up to y1.
+// The two front legs under a top, from the floor up to y1, at x0 and x1.
 Color legs(Color layer, Color c, double x, double y, double x0, double x1, double y1, double aa) {
     layer = box(layer, c, x, y, x0, -1.0, x0 + 0.04, y1, aa);
     return box(layer, c, x, y, x1 - 0.04, -1.0, x1, y1, aa);

@@ -18,6 +18,10 @@ Color mix(Color a, Color b, double k) {
 
 Color shade(Color c, double k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
 
+Color add(Color a, Color b) { return {a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a}; }
+
+Color scaled(Color c, double k) { return {c.r * k, c.g * k, c.b * k, c.a * k}; }
+
 Color over(Color base, Color top, double k) { return mix(base, top, clamp01(k)); }
 
 double hash01(int x, int y, int seed) {

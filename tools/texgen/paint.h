@@ -19,6 +19,9 @@ double mixd(double a, double b, double k);
 Color mix(Color a, Color b, double k);
 // Scales the colour channels, leaving alpha.
 Color shade(Color c, double k);
+// Channel-wise sum and scaling of all four channels (for averages).
+Color add(Color a, Color b);
+Color scaled(Color c, double k);
 // Paints `top` over `base` with coverage k (0..1), keeping top's alpha
 // blended in as well.
 Color over(Color base, Color top, double k);

@@ -59,10 +59,6 @@ const std::array<RoomStyle, 6> kStyles = {{
      WallItem::Landscape, WallItem::Door, 606},
 }};
 
-// Outward normal of each building face: the facade side of its rooms.
-constexpr int kFacadeAxis[6][3] = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
-                                   {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
-
 // Light on a room's surface: from everywhere (daylight and bounce) and
 // from the lamp under the ceiling.
 struct RoomLight {
@@ -362,17 +358,17 @@ Surface paintCeiling(const RoomStyle &st, double x, double z, double aa) {
 
 // The item on the wall whose outward normal (from the room centre) is (wx, wz).
 WallItem wallItem(int set, const RoomStyle &st, int wx, int wz) {
-    const int *n = kFacadeAxis[set];
-    if (n[1] != 0) { // rooms under the roof or over the underside
+    const texlayout::Dir3 n = texlayout::faceNormal(set);   // the facade side
+    if (n.y != 0.0) { // rooms under the roof or over the underside
         if (wz == -1)
             return WallItem::Window;
         return wx == 1 ? st.right : wx == -1 ? st.left : st.back;
     }
-    if (wx == -n[0] && wz == -n[2])
+    if (wx == -n.x && wz == -n.z)
         return st.back;
-    // Looking in along -n with y up, the right-hand side is (-n) x y.
-    const int rx = n[2], rz = -n[0];
-    return (wx == rx && wz == rz) ? st.right : st.left;
+    // Looking in from outside, the right-hand side is the facade's `across`.
+    const texlayout::Dir3 right = texlayout::facadeAcross(set);
+    return (wx == right.x && wz == right.z) ? st.right : st.left;
 }
 
 // Light falling on surface point p (on the room cube) with inward normal n,

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,11 +40,9 @@ constexpr double kSubsamples[4][2] = {
 // The average of f over texel (i, j) of a size x size image.
 Color texelAverage(int size, int i, int j, const TexelFn &f) {
     Color sum{0.0, 0.0, 0.0, 0.0};
-    for (const auto &o : kSubsamples) {
-        const Color c = f((i + 0.5 + o[0]) / size, (j + 0.5 + o[1]) / size);
-        sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b, sum.a + c.a};
-    }
-    return shade({sum.r, sum.g, sum.b, sum.a * 0.25}, 0.25);
+    for (const auto &o : kSubsamples)
+        sum = add(sum, f((i + 0.5 + o[0]) / size, (j + 0.5 + o[1]) / size));
+    return scaled(sum, 1.0 / std::size(kSubsamples));
 }
 
 // Fills a size x size image with f averaged over each texel; row j covers

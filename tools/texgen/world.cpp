@@ -99,11 +99,9 @@ Color averageGround() {
         Color sum{0.0, 0.0, 0.0, 0.0};
         const int n = 96;
         for (int j = 0; j < n; ++j)
-            for (int i = 0; i < n; ++i) {
-                const Color c = groundTile((i + 0.5) / n, (j + 0.5) / n, 1.0 / n);
-                sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b, 1.0};
-            }
-        return Color{sum.r / (n * n), sum.g / (n * n), sum.b / (n * n), 1.0};
+            for (int i = 0; i < n; ++i)
+                sum = add(sum, groundTile((i + 0.5) / n, (j + 0.5) / n, 1.0 / n));
+        return scaled(sum, 1.0 / (n * n));
     }();
     return average;
 }
