@@ -1,35 +1,30 @@
 #version 110
 // Interior mapping, fragment stage: a building in its world.
 //
-// Building faces (useWalls = 1). The building is cut into a grid of rooms
-// (ROOMS_PER_UNIT per unit, in VLight.glsl), one behind each window. Every room is a box
-// that starts at the facade and reaches a depth of its own; some span two
-// windows. The ray from the eye through this fragment is followed through
-// the box to the wall, floor or ceiling it meets, and the face's room cube
-// map is read with the direction from the box's centre to that point, so
-// rooms show true depth and parallax. A hash of the room picks its depth,
-// width, piece of furniture, blind or curtains and whether its light is on.
-// Furniture is a cut-out layer at its own depth, read from the cube map's
-// face that looks out through the facade (never seen as a wall), which
-// holds four pieces in its quarters. The room maps' alpha is the share of
-// each texel's light that does NOT come from the room's lamp, so a room
-// with its light off keeps only daylight from its window. Walls that lie
-// in a neighbouring facade (rooms at the building's edges) show a window.
-// The facade is laid over the room by its alpha and lit by the sun; glass
-// (alpha up to one half) reflects an analytic sky by Schlick's Fresnel term.
+// The idea. A facade is flat, but each window should show a room with
+// depth. The building is cut into a grid of rooms, one behind each window.
+// For every fragment of a face, the ray from the eye through it is followed
+// into the room's box until it meets a wall, the floor or the ceiling, and
+// the face's room cube map is read along the direction from the room's
+// centre to that point. Seen from another place, the ray meets another
+// point, so the room shifts with true parallax, though nothing but the
+// facade's four corners is drawn. The facade texture is then laid over the
+// room by its alpha: opaque wall, or glass.
 //
-// Sky (useWalls = 0). The world cube map along the view direction; view
-// rays that go below the horizon meet the ground plane y = 0, textured
-// from the world map's -Y face as a tile, with the building's contact
-// shade and its shadow from the sun.
+// main() reads top to bottom as the technique: the room's box, where the
+// ray meets it, the furniture layer, the cube-map lookups, the room's
+// light, the dressing at the window, the facade and its glass; and, on the
+// sky sphere (useWalls = 0), the sky and the ground with its shade and the
+// building's shadow.
 //
-// "lightPos" is where the sun lies, seen from the building's centre.
-//
-// A software renderer runs both sides of a branch for every fragment, so
-// the two passes share their two cube-map lookups (the room surface or the
-// sky, and the furniture or the ground tile) and one ray-box test (through
-// the room, or from the ground towards the sun through the building); the
-// result is chosen at the end.
+// Both passes run through the same code: a software renderer runs both
+// sides of every branch for every fragment, and a texture fetch costs its
+// memory traffic even where it is masked. So the two passes share their
+// two cube-map fetches (the room's surface or the sky; the furniture or the
+// ground tile) and one ray-box test (through the room, or from the ground
+// towards the sun through the building). The functions below return
+// directions; main makes the fetches and picks each pass's result at the
+// end.
 
 uniform sampler2D baseTex;   // facade (rgb + alpha)
 uniform samplerCube wallTex; // room cube map, or the world when drawing the sky
@@ -38,15 +33,18 @@ uniform vec3 camPos;         // eye, world units
 uniform vec4 lightPos;       // sun position (w = 1) or direction (w = 0)
 uniform vec4 lightColor;
 
-varying vec2 facadeUV;
-varying vec3 viewRay;
-varying vec3 faceNormal;
-varying vec3 across;
-varying vec3 up;
-varying vec4 roomEntry;
-varying vec3 roomRay;
-varying vec4 roomGrid;
-varying vec3 lookFrom;
+// From VLight.glsl, which works out what is constant or linear on a face.
+varying vec2 facadeUV;       // facade coordinates (texture set 0)
+varying vec3 viewRay;        // world-space ray from the eye through this point
+varying vec3 faceNormal;     // the face's outward normal
+varying vec3 across;         // the facade's frame: to the right seen from outside,
+varying vec3 up;             // and up the wall
+varying vec4 roomEntry;      // xy: this point in rooms along (across, up); z: its
+                             // height in world units; w: a code of the face
+varying vec3 roomRay;        // the view ray in rooms along (across, up, inwards)
+varying vec4 roomGrid;       // xy: the grid's signed extent; z: rooms through the
+                             // building; w: 1 on the roof and the underside
+varying vec3 lookFrom;       // "offset": where a room is looked at from, in its box
 
 const vec3 BUILDING_CENTRE = vec3(0.5, 0.5, 0.5);
 const float MIN_STEP = 1.0e-5;      // smallest ray component divided by
@@ -83,6 +81,8 @@ const float CONTACT_DARK = 0.55;
 const float SHADOW_LIGHT = 0.5;     // light left in the building's shadow
 const float SHADOW_SOFTNESS = 0.06;
 
+// --- small helpers --------------------------------------------------------------
+
 // Hashes of a room's cell in [0, 1): a round of quadratic mixing, so
 // neighbouring cells share no stripes or diagonals. No sine: it is costly
 // on a software renderer.
@@ -99,8 +99,191 @@ float ramp(float a, float b, float x)
     return clamp((x - a) / (b - a), 0.0, 1.0);
 }
 
-// The sky without a texture, along unit direction r: the gradient from the
-// horizon to the zenith above, the ground fading into haze below.
+// --- the room's box ---------------------------------------------------------------
+
+struct Room {
+    vec2 lo;        // the box's corner on the facade, in rooms along (across, up)
+    vec2 size;      // 1 x 1, or 2 x 1 where two windows open into one room
+    vec2 perSize;   // 1 / size
+    float depth;    // how far it reaches into the building, in rooms
+    vec4 h1;        // its numbers: depth, furniture depth, piece, light
+    vec4 h2;        // and: piece turned, tint, dressing, dressing's extent
+};
+
+// The room behind a point of the facade (in rooms along across and up).
+// The facade is cut into a grid of rooms, one per window. Windows come in
+// pairs, and a hash of the pair decides whether the pair opens into one
+// wide room; every other number of the room (its depth, furniture, light,
+// tint and dressing) follows from the same hash, moved on by the room's
+// place in the pair, so that every room is its own but never changes.
+Room roomBox(vec2 entry)
+{
+    vec2 gridHi = max(roomGrid.xy, 0.0);
+    vec2 cell = clamp(floor(entry), min(roomGrid.xy, 0.0), gridHi - 1.0);
+    float pairX = floor(cell.x * 0.5) * 2.0;
+    vec4 pairHash = hash4(vec3(pairX, cell.y, roomEntry.w));
+    float merged = (pairX + 2.0 <= gridHi.x && pairHash.w < MERGED_SHARE) ? 1.0 : 0.0;
+    Room r;
+    r.lo = vec2(mix(cell.x, pairX, merged), cell.y);
+    r.size = vec2(1.0 + merged, 1.0);
+    r.perSize = vec2(1.0 - 0.5 * merged, 1.0);
+    r.h1 = fract(pairHash.yzwx * 7.31 + (r.lo.x - pairX + 2.0 * merged) * vec4(0.618, 0.414, 0.732, 0.236));
+    r.h2 = fract(r.h1.yzwx * 17.13 + r.h1.zwxy * 5.71);
+    r.depth = min(mix(MIN_DEPTH, MAX_DEPTH, r.h1.x), roomGrid.z);
+    return r;
+}
+
+// --- where the ray meets it ---------------------------------------------------------
+
+struct BoxExit {
+    float t;        // ray length to where the ray leaves the box
+    float chord;    // ray length inside the box, ahead of the origin
+    vec3 tOut;      // where it crosses the far plane of each axis
+};
+
+// The slab test: where a ray from `origin` along `dir` leaves the box
+// [lo, hi]. In a room it gives the wall, floor or ceiling the ray meets
+// first; on the ground, the part of the ray towards the sun that runs
+// through the building, which makes the building's shadow.
+BoxExit boxExit(vec3 origin, vec3 dir, vec3 lo, vec3 hi)
+{
+    vec3 perStep = 1.0 / mix(-max(abs(dir), MIN_STEP), max(abs(dir), MIN_STEP), step(0.0, dir));
+    vec3 tMin = (lo - origin) * perStep;
+    vec3 tMax = (hi - origin) * perStep;
+    vec3 tIn = min(tMin, tMax);
+    BoxExit e;
+    e.tOut = max(tMin, tMax);
+    e.t = min(min(e.tOut.x, e.tOut.y), e.tOut.z);
+    e.chord = e.t - max(max(tIn.x, tIn.y), max(tIn.z, 0.0));
+    return e;
+}
+
+struct Surface {
+    vec3 look;      // direction into the room map
+    float depth;    // the point's depth behind the facade, in rooms
+    float window;   // 1 in a window out of the building (edge rooms)
+    float frame;    // 1 on that window and its frame
+};
+
+// The point where the ray leaves the room's box, as a direction from the
+// point the room is looked at from ("offset", normally its centre): the
+// cube map then shows the same room stretched over any box. A wall that
+// lies in a neighbouring facade (rooms at the building's edges) has a
+// window out; around it the wall shows its own finish from above its
+// furniture, since the map's wall there belongs to an inner room.
+Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e)
+{
+    vec3 n = faceNormal;
+    bool flatFace = roomGrid.w > 0.5;
+    vec2 gridLo = min(roomGrid.xy, 0.0);
+    vec2 gridHi = max(roomGrid.xy, 0.0);
+    vec3 hit = vec3(entry + ray.xy * e.t, ray.z * e.t);
+    vec3 q = 2.0 * ((hit - vec3(room.lo, 0.0)) * vec3(room.perSize, 1.0 / room.depth) - lookFrom);
+
+    vec2 farWall = mix(room.lo, room.lo + room.size, step(0.0, ray.xy));
+    bool hitX = e.tOut.x <= min(e.tOut.y, e.tOut.z);
+    bool hitY = !hitX && e.tOut.y <= e.tOut.z && flatFace;
+    bool outside = (hitX && (farWall.x <= gridLo.x || farWall.x >= gridHi.x))
+                || (hitY && (farWall.y <= gridLo.y || farWall.y >= gridHi.y));
+    vec2 onWall = flatFace ? vec2(hitX ? q.y : q.x, -q.z * n.y) : vec2(q.z, q.y);
+    vec3 plain = flatFace ? vec3(q.xy, -PLAIN_WALL_HEIGHT * n.y) : vec3(q.x, PLAIN_WALL_HEIGHT, q.z);
+    q = outside ? plain : q;
+    // Distance outside the window's opening (negative inside), in wall units.
+    vec2 fromOpening = abs(onWall - vec2(0.0, 0.12)) - vec2(0.55, 0.47);
+    float opening = max(fromOpening.x, fromOpening.y);
+
+    Surface s;
+    s.look = across * q.x + up * q.y - n * q.z;
+    s.depth = hit.z;
+    s.window = outside ? ramp(0.01, -0.01, opening) : 0.0;
+    s.frame = outside ? ramp(0.08, 0.06, opening) : 0.0;
+    return s;
+}
+
+// --- the furniture layer ------------------------------------------------------------
+
+struct Layer {
+    vec3 look;      // direction into the room map's furniture face
+    float depth;    // its depth behind the facade, in rooms
+    float shown;    // 1 where the room has a piece and the ray reaches it
+};
+
+// Furniture is a cut-out picture standing across the room at a depth of
+// its own, in front of the back wall: one more plane for the ray to meet.
+// The room map's face that looks out through the facade is never seen as
+// a wall, so it holds four pieces, one per quarter; the room shows one of
+// them, perhaps mirrored, or none (piece 4). Inside the box the layer's
+// point stays within its quarter of that face.
+Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
+{
+    Layer f;
+    f.depth = room.depth * mix(0.3, 0.75, room.h1.y);
+    float t = f.depth / ray.z;
+    vec2 inRoom = 2.0 * ((entry + ray.xy * t - room.lo) * room.perSize - lookFrom.xy);
+    float piece = floor(room.h1.z * 5.0);
+    vec2 quarter = vec2(mod(piece, 2.0), floor(piece * 0.5)) - 0.5;
+    float turned = room.h2.x < 0.5 ? -1.0 : 1.0;
+    vec2 atlas = quarter + ATLAS_HALF * vec2(inRoom.x * turned, inRoom.y);
+    f.look = faceNormal + across * atlas.x + up * atlas.y;
+    f.shown = step(piece, 3.5) * step(t, tWall);
+    return f;
+}
+
+// --- the room's light ---------------------------------------------------------------
+
+// A room's lamp is on or off. The room map's alpha is the share of each
+// texel's light that does NOT come from the lamp, so a room without its
+// lamp keeps only the daylight from its window, which fades with depth.
+// A window out (edge rooms) shows the sky: a cheaper gradient than the
+// reflected sky, since the window is small. Each room has a warm or cool
+// tint of its own, and all are darker than the sunlit facade.
+vec3 roomLight(vec4 seen, vec4 layer, Room room, Surface s, Layer f, vec3 rd)
+{
+    bool lit = room.h1.w >= DARK_SHARE;
+    vec3 tint = mix(COOL_TINT, WARM_TINT, room.h2.y) * INTERIOR_EXPOSURE;
+    float daylight = mix(1.4, 0.3, ramp(0.0, 1.0, s.depth));
+    vec3 inside = seen.rgb * (lit ? 1.0 : min(seen.a * daylight, 1.0));
+    vec3 lookOut = mix(HORIZON, ZENITH, max(rd.y, 0.0));
+    inside = mix(inside, mix(vec3(0.92), lookOut, s.window / max(s.frame, MIN_STEP)), s.frame);
+    float furnitureLight = lit ? 1.0 : 0.5 * mix(1.4, 0.3, ramp(0.0, 1.0, f.depth));
+    return mix(inside, layer.rgb * furnitureLight, f.shown * (1.0 - layer.a)) * tint;
+}
+
+// --- the dressing at the window ------------------------------------------------------
+
+// Blinds (some pulled part way down) or curtains hang just behind the
+// glass of the walls' windows, too close to it to shift against it, so
+// they are drawn at the facade point itself, lit by the daylight on the
+// face. The roof and the underside have none.
+vec3 windowDressing(vec3 inside, Room room, vec2 entry, vec3 sun)
+{
+    vec2 atGlass = (entry - room.lo) * room.perSize;
+    float dressing = roomGrid.w > 0.5 ? 0.0 : room.h2.z;
+    float blind = step(0.35, dressing) * step(dressing, 0.7)
+                * step(1.0 - mix(0.3, 0.95, room.h2.w), atGlass.y);
+    float curtain = step(0.7, dressing) * step(mix(0.28, 0.42, room.h2.w), abs(atGlass.x - 0.5));
+    float daylit = 0.6 + 0.4 * max(dot(faceNormal, sun), 0.0);
+    vec3 slats = BLIND_COLOR * (0.8 + 0.4 * abs(fract(atGlass.y * 14.0) - 0.5)) * daylit;
+    vec3 cloth = mix(vec3(0.55, 0.20, 0.17), vec3(0.22, 0.32, 0.48), room.h2.x)
+               * (0.7 + 0.6 * abs(fract(atGlass.x * 10.0) - 0.5)) * daylit;
+    return mix(mix(inside, slats, blind), cloth, curtain);
+}
+
+// A room only a few pixels across shows its average colour instead of
+// details that would flicker as the eye moves.
+vec3 distantRoom(vec3 inside, Room room, vec2 entry)
+{
+    bool lit = room.h1.w >= DARK_SHARE;
+    vec3 tint = mix(COOL_TINT, WARM_TINT, room.h2.y) * INTERIOR_EXPOSURE;
+    float tiny = ramp(0.1, 0.3, max(fwidth(entry.x), fwidth(entry.y)));
+    return mix(inside, ROOM_AVERAGE * (lit ? 1.0 : 0.3) * tint, tiny);
+}
+
+// --- the facade and its glass ---------------------------------------------------------
+
+// The analytic sky along unit direction r: the gradient from the horizon
+// to the zenith above, the ground fading into haze below. The glass
+// reflects this, since the world map is not bound while the faces draw.
 vec3 analyticSky(vec3 r)
 {
     float height = max(r.y, 0.0);
@@ -118,158 +301,20 @@ float sunGlint(vec3 r, vec3 sun)
     return c;
 }
 
-void main()
+// The facade laid over the room by its alpha and lit by the sun and the
+// open sky (darker near the ground). Where it is glass (alpha up to one
+// half) it reflects the sky by Schlick's Fresnel term: faintly head-on,
+// strongly at grazing angles; tinted glass reflects more. Two taps a
+// quarter of the pixel's footprint either side of its centre, along the
+// footprint's long axis, average what one tap would alias where the
+// facade is minified (far off, or at a grazing angle).
+vec3 facadeAndGlass(vec3 inside, vec3 rd, vec3 sun)
 {
-    bool sky = useWalls == 0;
-    vec3 sun = normalize(lightPos.xyz - BUILDING_CENTRE * lightPos.w);
-    vec3 rd = normalize(viewRay);
-
-    // ---- the room behind this point of the facade -----------------------------
-    // Local frame (from the vertex stage): x along the facade (U), y up it
-    // (V), z into the building.
-    vec3 n = faceNormal;
-    vec3 U = across;
-    vec3 V = up;
-    bool flatFace = roomGrid.w > 0.5;
-    vec2 entry = roomEntry.xy;
-    vec3 ray = vec3(roomRay.xy, max(roomRay.z, MIN_STEP));
-    float perDepth = 1.0 / ray.z;   // ray length per unit of depth
-    vec2 gridLo = min(roomGrid.xy, 0.0);
-    vec2 gridHi = max(roomGrid.xy, 0.0);
-    vec2 cell = clamp(floor(entry), gridLo, gridHi - 1.0);
-    float faceCode = roomEntry.w;
-
-    // Windows come in pairs; some pairs open into one wide room. One hash of
-    // the pair decides that, and a room of its own takes its numbers from
-    // the pair's, moved on by its place in the pair.
-    float pairX = floor(cell.x * 0.5) * 2.0;
-    vec4 pairHash = hash4(vec3(pairX, cell.y, faceCode));
-    float merged = (pairX + 2.0 <= gridHi.x && pairHash.w < MERGED_SHARE) ? 1.0 : 0.0;
-    vec2 boxLo = vec2(mix(cell.x, pairX, merged), cell.y);
-    vec2 boxSize = vec2(1.0 + merged, 1.0);
-    vec2 perBox = vec2(1.0 - 0.5 * merged, 1.0);
-    vec4 h1 = fract(pairHash.yzwx * 7.31 + (boxLo.x - pairX + 2.0 * merged) * vec4(0.618, 0.414, 0.732, 0.236));
-    vec4 h2 = fract(h1.yzwx * 17.13 + h1.zwxy * 5.71);
-    float depth = min(mix(MIN_DEPTH, MAX_DEPTH, h1.x), roomGrid.z);
-
-    // ---- the ground below the sky -------------------------------------------
-    bool groundSeen = camPos.y > 0.0 && rd.y < 0.0;
-    vec3 ground = camPos + rd * (camPos.y / max(-rd.y, MIN_STEP));
-
-    // ---- one ray-box test for both passes --------------------------------------
-    // On a face: the ray from the facade through the room's box to the wall,
-    // floor or ceiling it meets first. On the sky: the ray from the ground
-    // towards the sun through the building; the length of it inside the
-    // building makes the building's shadow, soft at its edges.
-    vec3 origin = sky ? ground : vec3(entry, 0.0);
-    vec3 toward = sky ? sun : ray;
-    vec3 boxMin = sky ? vec3(0.0) : vec3(boxLo, 0.0);
-    vec3 boxMax = sky ? vec3(1.0) : vec3(boxLo + boxSize, depth);
-    vec3 perStep = 1.0 / mix(-max(abs(toward), MIN_STEP), max(abs(toward), MIN_STEP), step(0.0, toward));
-    vec3 tMin = (boxMin - origin) * perStep;
-    vec3 tMax = (boxMax - origin) * perStep;
-    vec3 tOut = max(tMin, tMax);
-    vec3 tIn = min(tMin, tMax);
-    float t = min(min(tOut.x, tOut.y), tOut.z);
-    float chord = t - max(max(tIn.x, tIn.y), max(tIn.z, 0.0));
-    vec2 farWall = mix(boxMin.xy, boxMax.xy, step(0.0, toward.xy));
-    vec3 hit = vec3(entry + ray.xy * t, ray.z * t);
-    vec3 q = 2.0 * ((hit - vec3(boxLo, 0.0)) * vec3(perBox, 1.0 / depth) - lookFrom);  // on [-1,1]^3
-
-    // A wall that lies in a neighbouring facade shows a window to the sky;
-    // around it, the wall's own finish from above its furniture.
-    bool hitX = tOut.x <= min(tOut.y, tOut.z);
-    bool hitY = !hitX && tOut.y <= tOut.z && flatFace;
-    bool outside = (hitX && (farWall.x <= gridLo.x || farWall.x >= gridHi.x))
-                || (hitY && (farWall.y <= gridLo.y || farWall.y >= gridHi.y));
-    vec2 onWall = flatFace ? vec2(hitX ? q.y : q.x, -q.z * n.y) : vec2(q.z, q.y);
-    vec3 plain = flatFace ? vec3(q.xy, -PLAIN_WALL_HEIGHT * n.y) : vec3(q.x, PLAIN_WALL_HEIGHT, q.z);
-    q = outside ? plain : q;
-    vec3 roomLook = U * q.x + V * q.y - n * q.z;
-    // Distance outside the window's opening (negative inside), in wall units.
-    vec2 fromOpening = abs(onWall - vec2(0.0, 0.12)) - vec2(0.55, 0.47);
-    float opening = max(fromOpening.x, fromOpening.y);
-    float window = outside ? ramp(0.01, -0.01, opening) : 0.0;
-    float windowFrame = outside ? ramp(0.08, 0.06, opening) : 0.0;
-
-    // Furniture: a cut-out layer at its own depth; piece 4 is none.
-    float furnitureDepth = depth * mix(0.3, 0.75, h1.y);
-    float tFurniture = furnitureDepth * perDepth;
-    vec2 inRoom = 2.0 * ((entry + ray.xy * tFurniture - boxLo) * perBox - lookFrom.xy);
-    float piece = floor(h1.z * 5.0);
-    vec2 quarter = vec2(mod(piece, 2.0), floor(piece * 0.5)) - 0.5;
-    float turned = h2.x < 0.5 ? -1.0 : 1.0;
-    // Inside the box the layer's point stays within its quarter of the face.
-    vec2 atlas = quarter + ATLAS_HALF * vec2(inRoom.x * turned, inRoom.y);
-    vec3 furnitureLook = n + U * atlas.x + V * atlas.y;
-    float furnitureShown = step(piece, 3.5) * step(tFurniture, t);
-
-    // Half a tile on, so that the tile's edges run well away from the building.
-    vec2 tile = fract(ground.xz / GROUND_TILE + 0.5) * 2.0 - 1.0;
-    vec3 tileLook = vec3(tile.x, -1.0, tile.y);
-
-    // ---- the two shared lookups -------------------------------------------------
-    // Steeply down, the sky lookup stays on the side faces, which paint the
-    // ground far off; the -Y face holds the tile.
-    vec3 skyLook = vec3(rd.x, max(rd.y, -0.9 * max(abs(rd.x), abs(rd.z))), rd.z);
-    vec4 seen = textureCube(wallTex, sky ? skyLook : roomLook);
-    vec4 layer = textureCube(wallTex, sky ? tileLook : furnitureLook);
-
-    // ---- sky and ground ------------------------------------------------------------
-    // Far off, where more than a couple of the tile's texels fall in a pixel
-    // (its finest lines, the hedges, are six wide), the ground becomes the
-    // world map's own picture of the distance, which cannot alias.
-    vec2 reach = fwidth(ground.xz) * (TILE_TEXELS / GROUND_TILE);
-    float distant = ramp(2.0, 6.0, max(reach.x, reach.y));
-    vec3 field = mix(layer.rgb, seen.rgb, distant);
-    vec2 fromWalls = max(abs(ground.xz - BUILDING_CENTRE.xz) - 0.5, 0.0);
-    float contact = mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));
-    float shadow = ramp(0.0, SHADOW_SOFTNESS, chord);
-    vec3 skyColor = groundSeen ? field * contact * mix(1.0, SHADOW_LIGHT, shadow) : seen.rgb;
-
-    // ---- inside the room -------------------------------------------------------------
-    bool lit = h1.w >= DARK_SHARE;
-    vec3 tint = mix(COOL_TINT, WARM_TINT, h2.y) * INTERIOR_EXPOSURE;
-    // Without its lamp a room keeps the daylight, which fades with depth:
-    // the share of each texel's light that is not the lamp's, brightened
-    // near the window.
-    float daylight = mix(1.4, 0.3, ramp(0.0, 1.0, hit.z));
-    vec3 room = seen.rgb * (lit ? 1.0 : min(seen.a * daylight, 1.0));
-    // The sky through that window: a cheaper gradient than analyticSky (the
-    // window is small), which keeps the horizon's colour below the horizon.
-    vec3 lookOut = mix(HORIZON, ZENITH, max(rd.y, 0.0));
-    room = mix(room, mix(vec3(0.92), lookOut, window / max(windowFrame, MIN_STEP)), windowFrame);
-    float furnitureLight = lit ? 1.0 : 0.5 * mix(1.4, 0.3, ramp(0.0, 1.0, furnitureDepth));
-    room = mix(room, layer.rgb * furnitureLight, furnitureShown * (1.0 - layer.a)) * tint;
-
-    // Blinds (some pulled part way down) or curtains, on the walls' windows.
-    // They hang just behind the glass, too close to it to shift against it.
-    vec2 atGlass = (entry - boxLo) * perBox;
-    float dressing = flatFace ? 0.0 : h2.z;
-    float blind = step(0.35, dressing) * step(dressing, 0.7)
-                * step(1.0 - mix(0.3, 0.95, h2.w), atGlass.y);
-    float curtain = step(0.7, dressing) * step(mix(0.28, 0.42, h2.w), abs(atGlass.x - 0.5));
-    float daylit = 0.6 + 0.4 * max(dot(n, sun), 0.0);
-    vec3 slats = BLIND_COLOR * (0.8 + 0.4 * abs(fract(atGlass.y * 14.0) - 0.5)) * daylit;
-    vec3 cloth = mix(vec3(0.55, 0.20, 0.17), vec3(0.22, 0.32, 0.48), h2.x)
-               * (0.7 + 0.6 * abs(fract(atGlass.x * 10.0) - 0.5)) * daylit;
-    room = mix(room, slats, blind);
-    room = mix(room, cloth, curtain);
-
-    // A room only a few pixels across shows its average colour instead of
-    // details that would flicker as the eye moves.
-    float tiny = ramp(0.1, 0.3, max(fwidth(entry.x), fwidth(entry.y)));
-    room = mix(room, ROOM_AVERAGE * (lit ? 1.0 : 0.3) * tint, tiny);
-
-    // ---- the facade, lit by the sun, and its glass -----------------------------------
-    // Two taps a quarter of the pixel's footprint either side of its
-    // centre, along the footprint's long axis: when the facade is minified
-    // (far off, or at a grazing angle) they average what one tap would alias.
     vec2 dx = dFdx(facadeUV);
     vec2 dy = dFdy(facadeUV);
     vec2 along = 0.25 * (dot(dx, dx) > dot(dy, dy) ? dx : dy);
     vec4 facade = 0.5 * (texture2D(baseTex, facadeUV + along) + texture2D(baseTex, facadeUV - along));
-    vec3 nl = dot(n, rd) > 0.0 ? -n : n;   // faces are seen from both sides
+    vec3 nl = dot(faceNormal, rd) > 0.0 ? -faceNormal : faceNormal;   // faces are seen from both sides
     float nearGround = mix(0.62, 1.0, ramp(0.0, 0.45, roomEntry.z));
     vec3 ambient = mix(GROUND_BOUNCE, SKY_FILL, 0.5 + 0.5 * nl.y) * nearGround;
     vec3 wall = facade.rgb * lightColor.rgb * (ambient + SUN_LIGHT * max(dot(nl, sun), 0.0));
@@ -281,8 +326,84 @@ void main()
     float grazing5 = grazing * grazing;
     grazing5 *= grazing5 * grazing;
     float fresnel = (f0 + (1.0 - f0) * grazing5) * glass;
-    vec3 building = mix(mix(room, wall, facade.a), analyticSky(mirrored), fresnel)
-                  + lightColor.rgb * (SUN_GLINT * sunGlint(mirrored, sun) * fresnel);
+    return mix(mix(inside, wall, facade.a), analyticSky(mirrored), fresnel)
+         + lightColor.rgb * (SUN_GLINT * sunGlint(mirrored, sun) * fresnel);
+}
 
-    gl_FragColor = vec4(sky ? skyColor : building, 1.0);
+// --- the sky and the ground ------------------------------------------------------------
+
+// Where the view ray meets the ground plane y = 0.
+vec3 groundPoint(vec3 rd)
+{
+    return camPos + rd * (camPos.y / max(-rd.y, MIN_STEP));
+}
+
+// The world map along the view. Steeply down, the lookup stays on the
+// side faces, which paint the ground far off; the -Y face holds the tile.
+vec3 skyLook(vec3 rd)
+{
+    return vec3(rd.x, max(rd.y, -0.9 * max(abs(rd.x), abs(rd.z))), rd.z);
+}
+
+// The ground tile under a point of the ground, from the world map's -Y
+// face, half a tile on so that the tile's edges run well away from the
+// building.
+vec3 tileLook(vec3 ground)
+{
+    vec2 tile = fract(ground.xz / GROUND_TILE + 0.5) * 2.0 - 1.0;
+    return vec3(tile.x, -1.0, tile.y);
+}
+
+// Above the horizon the sky is the world map. Below it the view meets the
+// ground plane, tiled; far off, where more than a couple of the tile's
+// texels fall in a pixel (its finest lines, the hedges, are six wide), the
+// ground becomes the world map's own picture of the distance, which cannot
+// alias. Next to the building the ground is darker (the walls hide half
+// the sky: a contact shade), and where the ray from the ground to the sun
+// runs through the building it lies in the building's shadow, soft at its
+// edges.
+vec3 skyAndGround(vec4 sky, vec4 tile, vec3 ground, vec3 rd, float shadowChord)
+{
+    vec2 reach = fwidth(ground.xz) * (TILE_TEXELS / GROUND_TILE);
+    float distant = ramp(2.0, 6.0, max(reach.x, reach.y));
+    vec3 field = mix(tile.rgb, sky.rgb, distant);
+    vec2 fromWalls = max(abs(ground.xz - BUILDING_CENTRE.xz) - 0.5, 0.0);
+    float contact = mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));
+    float shadow = ramp(0.0, SHADOW_SOFTNESS, shadowChord);
+    bool groundSeen = camPos.y > 0.0 && rd.y < 0.0;
+    return groundSeen ? field * contact * mix(1.0, SHADOW_LIGHT, shadow) : sky.rgb;
+}
+
+// --- the whole ------------------------------------------------------------------------
+
+void main()
+{
+    bool sky = useWalls == 0;
+    vec3 rd = normalize(viewRay);
+    vec3 sun = normalize(lightPos.xyz - BUILDING_CENTRE * lightPos.w);
+
+    // The room: its box, and the ray through it from the facade.
+    vec2 entry = roomEntry.xy;
+    vec3 ray = vec3(roomRay.xy, max(roomRay.z, MIN_STEP));
+    Room room = roomBox(entry);
+    vec3 ground = groundPoint(rd);
+
+    // One ray-box test for both passes: through the room, or from the
+    // ground towards the sun through the building.
+    BoxExit e = boxExit(sky ? ground : vec3(entry, 0.0), sky ? sun : ray,
+                        sky ? vec3(0.0) : vec3(room.lo, 0.0),
+                        sky ? vec3(1.0) : vec3(room.lo + room.size, room.depth));
+    Surface surface = roomSurface(room, entry, ray, e);
+    Layer furniture = furnitureLayer(room, entry, ray, e.t);
+
+    // The two shared lookups.
+    vec4 seen = textureCube(wallTex, sky ? skyLook(rd) : surface.look);
+    vec4 layer = textureCube(wallTex, sky ? tileLook(ground) : furniture.look);
+
+    vec3 inside = roomLight(seen, layer, room, surface, furniture, rd);
+    inside = windowDressing(inside, room, entry, sun);
+    inside = distantRoom(inside, room, entry);
+    vec3 building = facadeAndGlass(inside, rd, sun);
+
+    gl_FragColor = vec4(sky ? skyAndGround(seen, layer, ground, rd, e.chord) : building, 1.0);
 }
