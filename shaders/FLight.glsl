@@ -231,6 +231,12 @@ Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
 
 // --- the room's light ---------------------------------------------------------------
 
+// Whether the room's lamp is on.
+bool lampOn(Room room)
+{
+    return room.h1.w >= DARK_SHARE;
+}
+
 // A room's lamp is on or off. The room map's alpha is the share of each
 // texel's light that does NOT come from the lamp, so a room without its
 // lamp keeps only the daylight from its window, which fades with depth.
@@ -239,7 +245,7 @@ Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
 // tint of its own, and all are darker than the sunlit facade.
 vec3 roomLight(vec4 seen, vec4 layer, Room room, Surface s, Layer f, vec3 rd)
 {
-    bool lit = room.h1.w >= DARK_SHARE;
+    bool lit = lampOn(room);
     vec3 tint = mix(COOL_TINT, WARM_TINT, room.h2.y) * INTERIOR_EXPOSURE;
     float daylight = mix(1.4, 0.3, ramp(0.0, 1.0, s.depth));
     vec3 inside = seen.rgb * (lit ? 1.0 : min(seen.a * daylight, 1.0));
@@ -273,7 +279,7 @@ vec3 windowDressing(vec3 inside, Room room, vec2 entry, vec3 sun)
 // details that would flicker as the eye moves.
 vec3 distantRoom(vec3 inside, Room room, vec2 entry)
 {
-    bool lit = room.h1.w >= DARK_SHARE;
+    bool lit = lampOn(room);
     vec3 tint = mix(COOL_TINT, WARM_TINT, room.h2.y) * INTERIOR_EXPOSURE;
     float tiny = ramp(0.1, 0.3, max(fwidth(entry.x), fwidth(entry.y)));
     return mix(inside, ROOM_AVERAGE * (lit ? 1.0 : 0.3) * tint, tiny);
