@@ -215,7 +215,7 @@ struct Feature {
 };
 const Feature features[] = {
     {"ground (tile, distance)",
-     {{"return groundSeen ? field * contact * mix(1.0, SHADOW_LIGHT, shadow) : sky.rgb;",
+     {{"return groundSeen ? field * (contact * mix(1.0, SHADOW_LIGHT, shadow)) : sky.rgb;",
        "return sky.rgb;"},
       {"sky ? tileLook(ground) : furniture.look", "furniture.look"}}},
     {"shadow", {{"float shadow = ramp(0.0, SHADOW_SOFTNESS, shadowChord);", "float shadow = 0.0;"}}},
@@ -228,10 +228,10 @@ const Feature features[] = {
      {{"vec4 facade = 0.5 * (texture2D(baseTex, facadeUV + along) + texture2D(baseTex, facadeUV - along));",
        "vec4 facade = texture2D(baseTex, facadeUV);"}}},
     {"furniture layer", {{"f.shown = step(piece, 3.5) * step(t, tWall);", "f.shown = 0.0;"}}},
-    {"dressing", {{"inside = windowDressing(inside, room, entry, sun);", ""}}},
+    {"dressing", {{"inside = windowDressing(inside, room, entry);", ""}}},
     {"lights-off", {{"return room.h1.w >= DARK_SHARE;", "return true;"}}},
     {"corner windows", {{"bool outside = (hitX", "bool outside = false && (hitX"}}},
-    {"far-room fade", {{"inside = distantRoom(inside, room, entry);", ""}}},
+    {"far-room fade", {{"inside = distantRoom(inside, room, abs(dx) + abs(dy));", ""}}},
 };
 
 std::string withoutFeature(std::string shader, const Feature &f)

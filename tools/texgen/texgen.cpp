@@ -23,6 +23,8 @@ namespace {
 
 constexpr int kFacadeSize = 512;
 constexpr int kRoomFaceSize = 256;
+// FLight.glsl keeps the world's face size as TILE_TEXELS (the ground tile's
+// texels across), by which it fades the tile out far off.
 constexpr int kWorldFaceSize = 1024;
 constexpr int kWorldPlateSize = 64;
 // Direction coordinates span 2 units across a cube face (-1..1).

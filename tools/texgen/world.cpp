@@ -11,6 +11,8 @@
 
 namespace {
 
+// FLight.glsl keeps the same two colours (ZENITH, HORIZON) for the sky that
+// the glass reflects and that edge rooms see through their windows.
 constexpr Color kZenith = rgb(0.20, 0.40, 0.78);
 constexpr Color kHorizon = rgb(0.78, 0.86, 0.94);
 constexpr Color kSun = rgb(1.0, 0.98, 0.88);
