@@ -114,9 +114,11 @@ TEST(ReadTga, StoredFormsPacketsAndSkippedFields) {
         decodes(tga(10, 32, 2, 1) + Bytes{0x85, 1, 2, 3, 4}, "2 1", "03020104" "03020104"),
         decodes(tga(10, 24, 2, 1) + Bytes{0x05, 1, 1, 1, 2, 2, 2}, "2 1", "010101ff" "020202ff"),
         decodes(tga(10, 24, 0, 7), "0 7", ""),
-        // The origin bits change nothing: rows stay in stored order.
-        decodes(tga(2, 24, 2, 1, 0, 0, 0, 0, 0x20) + Bytes{1, 1, 1, 2, 2, 2}, "2 1", "010101ff" "020202ff"),
-        decodes(tga(2, 24, 2, 1, 0, 0, 0, 0, 0x30) + Bytes{1, 1, 1, 2, 2, 2}, "2 1", "010101ff" "020202ff"),
+        // The origin bits change nothing: rows and columns stay in stored order.
+        decodes(tga(2, 24, 2, 2, 0, 0, 0, 0, 0x20) + Bytes{1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4}, "2 2",
+                "010101ff" "020202ff" "030303ff" "040404ff"),
+        decodes(tga(2, 24, 2, 2, 0, 0, 0, 0, 0x30) + Bytes{1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4}, "2 2",
+                "010101ff" "020202ff" "030303ff" "040404ff"),
         // The image ID and colour map are skipped, entries rounded up to bytes.
         decodes(tga(2, 24, 1, 1, 200) + Bytes{4, 5, 6}, "1 1", "060504ff"),
         decodes(tga(2, 24, 1, 1, 5, 1, 256, 24) + Bytes{4, 5, 6}, "1 1", "060504ff"),
@@ -148,11 +150,12 @@ TEST(ReadTga, RefusalsInCheckOrder) {
         refused(tga(2, 8, 2, 2), "Can only handle pixel depths of 16, 24, and 32"),
         refused(tga(10, 24, 2, 2, 0, 2), "Can only handle colour map types of 0 and 1"),
         // Wrong in several ways: the first check's message only; the size
-        // is checked (by the allocation) before the format.
+        // is checked (by the allocation) before the format. Stored sizes
+        // above 32767 are negative, refused even when the other size is 0.
         refused(tga(3, 8, 2, 2, 0, 7), "Can only handle image type 2 and 10"),
         refused(tga(10, 12, 2, 2, 0, 7), "Can only handle pixel depths of 16, 24, and 32"),
-        refused(tga(3, 8, 4, 0x8000, 0, 7), "malloc of image failed"),
-        refused(tga(2, 24, 0xFFFF, 2), "malloc of image failed"),
+        refused(tga(3, 8, 0, 0x8000, 0, 7), "malloc of image failed"),
+        refused(tga(2, 24, 0xFFFF, 0), "malloc of image failed"),
         refused(tga(2, 24, 4, 4) + Bytes(5 * 3 + 1, 9), "Unexpected end of file at pixel 5"),
         refused(tga(10, 24, 4, 4) + Bytes{0x89, 1, 2, 3}, "Unexpected end of file at pixel 10"),
         refused(tga(10, 24, 4, 4) + Bytes{0x82, 1, 2, 3, 0x85, 1, 2}, "Unexpected end of file at pixel 3"),

@@ -2,17 +2,28 @@
 // messages and exit status on the real streams of a real process.
 //   tga_probe tga FILE      readTga; prints "W H" and the pixels (hex RGBA)
 //   tga_probe bmp FILE      ImageLoad; its own reports go to stdout, the
-//                           result and data (hex) to stderr
+//                           result and data (hex) to stderr, and a file
+//                           it left open is reported there too
 //   tga_probe texture FILE  LoadTexture (only its failure paths run without GL)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "tex.h"
 
 static void printHex(FILE *stream, const unsigned char *bytes, size_t count) {
     for (size_t i = 0; i < count; ++i) fprintf(stream, "%02x", bytes[i]);
     fputc('\n', stream);
+}
+
+// The lowest free file descriptor: a file left open moves it up.
+static int lowestFreeFd() {
+    int fd = open("/dev/null", O_RDONLY);
+    close(fd);
+    return fd;
 }
 
 int main(int argc, char **argv) {
@@ -25,9 +36,11 @@ int main(int argc, char **argv) {
         freeTga(image);
     } else if (strcmp(mode, "bmp") == 0) {
         Image image{};
+        int freeFd = lowestFreeFd();
         int loaded = ImageLoad(argv[2], &image);
         fflush(stdout);
         fprintf(stderr, "result %d\n", loaded);
+        if (lowestFreeFd() != freeFd) fprintf(stderr, "file left open\n");
         if (loaded) printHex(stderr, image.data, image.sizeX * image.sizeY * 3);
         free(image.data);
     } else if (strcmp(mode, "texture") == 0) {
