@@ -109,12 +109,14 @@ const LookCase cases[] = {
          EXPECT_GE(along, 4 * straight) << "head-on " << straight << ", grazing " << along;
      }},
     // From (4.4, 0.5, 0.5) looking along -x: the ground 0.12 from the right
-    // face (row 648) lies in its contact shade, the ground 1.5 from the eye
-    // (row 808) does not.
+    // face (row 648) lies in its contact shade; the ground 0.75 from it (row
+    // 679), beyond the shade's half unit, is as bright as the ground 1.5 from
+    // the eye (row 808).
     {"GroundIsShadedByTheBuilding", {grey, 255, false, grey, false, 255}, "qqqqqqqqqqqq"
      "ssssssssssssssssssssssssssssssssssssssssss", "",
      [](const Screenshot &s, const Screenshot &) {
          EXPECT_LT(brightness(s.at(512, 648)) * 10, brightness(s.at(512, 808)) * 8);
+         EXPECT_GE(brightness(s.at(512, 679)) * 100, brightness(s.at(512, 808)) * 97);
          // Beside the building, half a unit out: the ground at z = -0.5 (on
          // the right) lies in its shadow from the sun, at z = 1.5 it does not.
          EXPECT_LT(brightness(s.at(723, 617)) * 10, brightness(s.at(301, 617)) * 8);
@@ -125,6 +127,19 @@ const LookCase cases[] = {
      "ssssssssssssssssssssssssssssssssssssssssss", "ssssssssss",
      [](const Screenshot &before, const Screenshot &after) {
          EXPECT_GT(std::abs(brightness(before.at(512, 660)) - brightness(after.at(512, 660))), 200);
+     }},
+    // Opaque facades: from (-0.39, 1.88, -0.49) looking down 35 degrees
+    // towards +x+z, the roof in the middle of the view mirrors the sun; it
+    // is evenly lit, without a glint.
+    {"OnlyGlassGlintsInTheSun", {grey, 255, false, grey, false, 255},
+     "wwwwwwwwwwwwwwwwwwwwwwwwwddeeefffffffssssssssssss", "",
+     [](const Screenshot &s, const Screenshot &) {
+         const int darkestRoof = darkest(s, 432, 432, 592, 592);
+         int brightestRoof = 0;
+         for (int y = 432; y <= 592; y += 5)
+             for (int x = 432; x <= 592; x += 5)
+                 brightestRoof = std::max(brightestRoof, brightness(s.at(x, y)));
+         EXPECT_LE(brightestRoof, darkestRoof + 30);
      }},
     // Rooms whose whole light is the lamp's: unlit ones go dark.
     {"UnlitRoomsLoseTheirLamp", {green, 0, false, grey, false, 0}, "", "",
