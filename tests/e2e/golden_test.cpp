@@ -10,7 +10,6 @@
 // out by hand) and the map. scripts/record-golden.sh records the maps again
 // (UPDATE_GOLDEN=1) after an intended change of the shader pair.
 #include "harness.h"
-#include "tga_write.h"
 
 #include <gtest/gtest.h>
 
@@ -47,33 +46,27 @@ char classOf(Rgb c)
     return m >= 24 && bestDistance <= 0.25 ? best : '?';
 }
 
-void writeCalibrationTextures(const std::string &dir)
+// File `file` of set `set` (see texture_tree.h) of the calibration textures.
+RgbaImage calibrationImage(int set, int file)
 {
-    const char *const sets[] = {"right", "left", "top", "bottom", "front", "back", "world"};
-    const char *const slots[] = {"posx", "negx", "negy", "posy", "posz", "negz"};
+    // The facade grey, opaque in a band on the left (wider for later sets)
+    // and one at the top, clear elsewhere.
     const int size = 256;
-    for (int set = 0; set < 7; ++set) {
-        std::string base = dir + "/" + sets[set] + "/";
-        std::filesystem::create_directories(base);
-        // Grey, opaque in a band on the left (wider for later sets) and one
-        // at the top, clear elsewhere.
-        RgbaImage facade = makeSolidImage(size, 128, 128, 128, 0);
-        for (int j = 0; j < size; ++j)
-            for (int i = 0; i < size; ++i)
-                facade.rgba[(j * size + i) * 4 + 3] = i < 64 + 12 * set || j >= 208 ? 255 : 0;
-        ASSERT_TRUE(writeTga(base + "exterior.tga", facade, TgaRowOrder::BottomFirst));
-        for (int k = 0; k < 6; ++k) {
-            Rgb c = palette[set == 6 ? 6 + k : (k + set) % 6];
-            RgbaImage face = makeSolidImage(16, c.r, c.g, c.b, 255);
-            // The face towards the facade (slot `set`) holds four pieces of
-            // furniture, one per quarter: each opaque (alpha 0) in one corner
-            // of its quarter only, so that a piece turned either way shows.
-            for (int texel = 0; set == k && texel < 256; ++texel)
-                if (texel % 8 < 4 && texel / 16 % 8 >= 4)
-                    face.rgba[texel * 4 + 3] = 0;
-            ASSERT_TRUE(writeTga(base + slots[k] + ".tga", face, TgaRowOrder::TopFirst));
-        }
-    }
+    RgbaImage facade = makeSolidImage(size, 128, 128, 128, 0);
+    for (int texel = 0; file == 0 && texel < size * size; ++texel)
+        facade.rgba[texel * 4 + 3] = texel % size < 64 + 12 * set || texel / size >= 208 ? 255 : 0;
+    if (file == 0)
+        return facade;
+    const int k = file - 1;
+    Rgb c = palette[set == 6 ? 6 + k : (k + set) % 6];
+    RgbaImage face = makeSolidImage(16, c.r, c.g, c.b, 255);
+    // The face towards the facade (slot `set`) holds four pieces of
+    // furniture, one per quarter: each opaque (alpha 0) in one corner of its
+    // quarter only, so that a piece turned either way shows.
+    for (int texel = 0; set == k && texel < 256; ++texel)
+        if (texel % 8 < 4 && texel / 16 % 8 >= 4)
+            face.rgba[texel * 4 + 3] = 0;
+    return face;
 }
 
 // A sample's class, or '.' when its neighbourhood is not all one class.
@@ -143,7 +136,7 @@ TEST_P(Golden, ViewMatchesItsClassMap)
     View view = readView(path);
     ASSERT_FALSE(view.header.empty()) << "cannot read " << path;
     removeTree(dir + "/textures");
-    writeCalibrationTextures(dir + "/textures");
+    writeTextureTree(dir + "/textures", calibrationImage);
     start();
     ASSERT_TRUE(waitForFrames(v, 1));
     ASSERT_TRUE(pressAndSettle(v, view.keys));

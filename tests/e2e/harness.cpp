@@ -37,6 +37,17 @@ void writeFile(const std::string &path, const std::string &text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
+void writeTextureTree(const std::string &dir, const std::function<RgbaImage(int set, int file)> &image)
+{
+    for (int set = 0; set < 7; ++set) {
+        const std::string base = dir + "/" + kSetNames[set] + "/";
+        fs::create_directories(base);
+        for (int file = 0; file < 7; ++file)
+            ASSERT_TRUE(writeTga(base + kSetFiles[file] + ".tga", image(set, file),
+                                 file == 0 ? TgaRowOrder::BottomFirst : TgaRowOrder::TopFirst));
+    }
+}
+
 void installViewer(const std::string &dir)
 {
     const std::string built = IM_BUILD_DIR;

@@ -3,7 +3,6 @@
 // with a contact shade, unlit rooms lose their lamp, rooms at an edge see
 // out through their outer wall, and rooms differ in their furniture.
 #include "harness.h"
-#include "tga_write.h"
 
 #include <gtest/gtest.h>
 
@@ -29,37 +28,22 @@ struct Textures {
 const Rgb quarters[4] = {{255, 0, 0}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
 const Rgb black{0, 0, 0}, grey{128, 128, 128}, green{0, 200, 0};
 
-RgbaImage image(const std::function<Rgb(int i, int j)> &color, int alpha)
+// File `file` of set `set` (see texture_tree.h) for the textures t.
+RgbaImage textureImage(const Textures &t, int set, int file)
 {
-    RgbaImage img = makeSolidImage(kFace, 0, 0, 0, alpha);
-    for (int texel = 0; texel < kFace * kFace; ++texel) {
-        const Rgb c = color(texel % kFace, texel / kFace);
+    const int k = file - 1;   // the cube face
+    const bool checker = set == 6 && k == 3 && t.checkerGround;   // GL's -Y face
+    const bool pieces = set == k && t.furnitureQuarters;   // set s looks out through slot s
+    const int alpha = set == 6 || (set == k && !pieces) ? 255 : pieces ? 0 : t.roomAlpha;
+    RgbaImage img = makeSolidImage(kFace, 128, 128, 128, file == 0 ? t.facadeAlpha : alpha);
+    for (int texel = 0; texel < kFace * kFace && file > 0; ++texel) {
+        const int i = texel % kFace, j = texel / kFace;
+        const Rgb c = checker  ? ((i / 16 + j / 16) % 2 ? Rgb{255, 255, 255} : black)
+                      : pieces ? quarters[i * 2 / kFace + 2 * (j * 2 / kFace)]
+                               : set == 6 ? t.world : t.room;
         img.rgba[texel * 4] = c.r, img.rgba[texel * 4 + 1] = c.g, img.rgba[texel * 4 + 2] = c.b;
     }
     return img;
-}
-
-void writeTextures(const std::string &dir, const Textures &t)
-{
-    const char *const sets[] = {"right", "left", "top", "bottom", "front", "back", "world"};
-    const char *const slots[] = {"posx", "negx", "negy", "posy", "posz", "negz"};
-    for (int set = 0; set < 7; ++set) {
-        const std::string base = dir + "/" + sets[set] + "/";
-        std::filesystem::create_directories(base);
-        ASSERT_TRUE(writeTga(base + "exterior.tga", makeSolidImage(kFace, 128, 128, 128, t.facadeAlpha),
-                             TgaRowOrder::BottomFirst));
-        for (int k = 0; k < 6; ++k) {
-            const bool checker = set == 6 && k == 3 && t.checkerGround;   // GL's -Y face
-            const bool pieces = set == k && t.furnitureQuarters;   // set s looks out through slot s
-            const int alpha = set == 6 || (set == k && !pieces) ? 255 : pieces ? 0 : t.roomAlpha;
-            const RgbaImage face = image([&](int i, int j) {
-                if (checker)
-                    return (i / 16 + j / 16) % 2 ? Rgb{255, 255, 255} : black;
-                return pieces ? quarters[i * 2 / kFace + 2 * (j * 2 / kFace)] : set == 6 ? t.world : t.room;
-            }, alpha);
-            ASSERT_TRUE(writeTga(base + slots[k] + ".tga", face, TgaRowOrder::TopFirst));
-        }
-    }
 }
 
 int brightness(Rgb c) { return c.r + c.g + c.b; }
@@ -182,7 +166,7 @@ TEST_P(Look, Rule)
 {
     const LookCase &c = GetParam();
     removeTree(dir + "/textures");
-    writeTextures(dir + "/textures", c.textures);
+    writeTextureTree(dir + "/textures", [&](int set, int file) { return textureImage(c.textures, set, file); });
     start();
     ASSERT_TRUE(waitForFrames(v, 1));
     ASSERT_TRUE(pressAndSettle(v, c.keys));

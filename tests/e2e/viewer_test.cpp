@@ -10,15 +10,12 @@
 
 namespace {
 
-const char *const setNames[] = {"right", "left", "top", "bottom", "front", "back", "world"};
-const char *const fileNames[] = {"exterior", "posx", "negx", "negy", "posy", "posz", "negz"};
-
 // The 49 texture paths in the order they must load.
 std::vector<std::string> texturePaths()
 {
     std::vector<std::string> paths;
-    for (const char *set : setNames)
-        for (const char *file : fileNames)
+    for (const char *set : kSetNames)
+        for (const char *file : kSetFiles)
             paths.push_back(std::string("textures/") + set + "/" + file + ".tga");
     return paths;
 }

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "tex.h"
@@ -17,13 +16,6 @@
 static void printHex(FILE *stream, const unsigned char *bytes, size_t count) {
     for (size_t i = 0; i < count; ++i) fprintf(stream, "%02x", bytes[i]);
     fputc('\n', stream);
-}
-
-// The lowest free file descriptor: a file left open moves it up.
-static int lowestFreeFd() {
-    int fd = open("/dev/null", O_RDONLY);
-    close(fd);
-    return fd;
 }
 
 int main(int argc, char **argv) {
@@ -36,11 +28,12 @@ int main(int argc, char **argv) {
         freeTga(image);
     } else if (strcmp(mode, "bmp") == 0) {
         Image image{};
-        int freeFd = lowestFreeFd();
+        int lowestFree = dup(STDERR_FILENO);   // taken by a file ImageLoad leaves open
+        close(lowestFree);
         int loaded = ImageLoad(argv[2], &image);
         fflush(stdout);
         fprintf(stderr, "result %d\n", loaded);
-        if (lowestFreeFd() != freeFd) fprintf(stderr, "file left open\n");
+        if (dup(STDERR_FILENO) != lowestFree) fprintf(stderr, "file left open\n");
         if (loaded) printHex(stderr, image.data, image.sizeX * image.sizeY * 3);
         free(image.data);
     } else if (strcmp(mode, "texture") == 0) {

@@ -3,17 +3,15 @@
 // lamp lights it from the face loaded as the ceiling, and the world has sky
 // overhead and ground below. Only what any look must keep is checked.
 #include "tex.h"
+#include "texture_tree.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <string>
 
 namespace {
 
-const char *const kSets[] = {"right", "left", "top", "bottom", "front", "back", "world"};
-// The files the viewer uploads to GL_TEXTURE_CUBE_MAP_POSITIVE_X + k.
-const char *const kFaceFiles[] = {"posx", "negx", "negy", "posy", "posz", "negz"};
 const int kCeiling = 2, kFloor = 3, kWorld = 6;   // GL's +Y and -Y faces; the world's set
 
 // OpenGL's cube-map addressing: face k has the major axis k / 2 (negative
@@ -44,69 +42,61 @@ struct CubeMap {
 
 void load(CubeMap *cube, int set) {
     for (int k = 0; k < 6; ++k) {
-        const std::string path = std::string(TEXTURE_DIR) + "/" + kSets[set] + "/" + kFaceFiles[k] + ".tga";
+        const std::string path = std::string(TEXTURE_DIR) + "/" + kSetNames[set] + "/" + kSetFiles[1 + k] + ".tga";
         FILE *file = fopen(path.c_str(), "rb");
         ASSERT_NE(file, nullptr) << path;
         TgaImage image{};
         ASSERT_EQ(decodeTga(file, &image).error, TGA_OK) << path;
         fclose(file);
         cube->n = image.width;
-        ASSERT_EQ(image.height, cube->n) << path;
-        cube->faces[k].assign(image.pixels, image.pixels + cube->n * cube->n);
+        cube->faces[k].assign(image.pixels, image.pixels + image.width * image.height);
         free(image.pixels);
+        ASSERT_EQ(image.height, cube->n) << path;
     }
 }
 
-int difference(const PIXEL &p, const PIXEL &q) {
-    return std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
-}
-
 // Along every edge where two faces show one surface, the texels beside it
-// and those GL samples just beyond it differ little on average (R + G + B).
+// and those GL samples just beyond it differ little on average (in R + G + B).
 // That is all round the world's sky and horizon (its ground tile is not
 // seen from the centre), and where two walls of a room meet (the ceiling
-// and floor meet them at a corner; the face towards the facade is never
-// seen as a wall).
+// and floor meet them at a corner; the face towards the facade, face s of
+// set s, is never seen as a wall).
 void expectEdgesAgree(const CubeMap &c, int set) {
     const auto seen = [set](int k) { return set == kWorld ? k != kFloor : k != set && k / 2 != 1; };
     for (int k = 0; k < 6; ++k) {
         for (int side = 0; side < 4 && seen(k); ++side) {   // t = 0, t = 1, s = 0, s = 1
-            const double in = side % 2 ? 1 - 0.5 / c.n : 0.5 / c.n, out = in + (side % 2 ? 1 : -1) / double(c.n);
+            const double in = side % 2 ? 1 - 0.5 / c.n : 0.5 / c.n, out = in + (side % 2 ? 1.0 : -1.0) / c.n;
             long sum = 0;
-            int beyond = 0;
+            std::pair<int, int> there;
             for (int i = 0; i < c.n; ++i) {
                 const double along = (i + 0.5) / c.n;
-                const auto there = side < 2 ? c.sampled(k, along, out) : c.sampled(k, out, along);
-                sum += difference(c.at(side < 2 ? c.sampled(k, along, in) : c.sampled(k, in, along)), c.at(there));
-                beyond = there.first;
+                there = side < 2 ? c.sampled(k, along, out) : c.sampled(k, out, along);
+                const PIXEL &p = c.at(side < 2 ? c.sampled(k, along, in) : c.sampled(k, in, along)), &q = c.at(there);
+                sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
             }
-            if (seen(beyond)) {
-                EXPECT_LT(sum / c.n, 40) << kFaceFiles[k] << " towards " << kFaceFiles[beyond];
+            if (seen(there.first)) {
+                EXPECT_LT(sum / c.n, 40) << kSetFiles[1 + k] << " towards " << kSetFiles[1 + there.first];
             }
         }
     }
 }
 
-// Alpha is the share of a texel's light that is not the lamp's. The lamp
-// hangs on the ceiling, so the lowest alpha is there (0 on the lamp itself),
-// and every wall's half next to the ceiling (rows t < 0.5) has less alpha
+// Alpha is the share of a texel's light that is not the lamp's, and the
+// lamp hangs on the ceiling: the lowest alpha is there (about 0, on the lamp
+// itself), and each wall's half next to the ceiling (rows t < 0.5) has less
 // than its half next to the floor. The face towards the facade is left out;
-// in the room under the roof that is the ceiling.
+// under the roof that is the ceiling.
 void expectLampOnTheCeiling(const CubeMap &c, int set) {
-    int lowest[6], upper[6] = {}, lower[6] = {};
+    auto lowest = [&](int k) { return std::min_element(c.faces[k].begin(), c.faces[k].end(),
+                                                       [](PIXEL p, PIXEL q) { return p.a < q.a; })->a; };
     for (int k = 0; k < 6; ++k) {
-        lowest[k] = 255;
-        for (int texel = 0; texel < c.n * c.n; ++texel) {
-            lowest[k] = std::min<int>(lowest[k], c.faces[k][texel].a);
-            (texel / c.n < c.n / 2 ? upper : lower)[k] += c.faces[k][texel].a;
-        }
-    }
-    for (int k = 0; k < 6; ++k) {
+        long upper = 0, lower = 0;
+        for (int texel = 0; texel < c.n * c.n; ++texel) (texel < c.n * c.n / 2 ? upper : lower) += c.faces[k][texel].a;
         if (k != set && set != kCeiling) {
-            EXPECT_LE(lowest[kCeiling], std::min(lowest[k], 8)) << kFaceFiles[k];
+            EXPECT_LE(lowest(kCeiling), std::min<int>(lowest(k), 8)) << kSetFiles[1 + k];
         }
         if (k != set && k / 2 != 1) {
-            EXPECT_LT(upper[k], lower[k]) << kFaceFiles[k];
+            EXPECT_LT(upper, lower) << kSetFiles[1 + k];
         }
     }
 }
@@ -120,10 +110,10 @@ bool bluest(const std::vector<PIXEL> &face) {
 
 TEST(GeneratedTextures, CubeMapsAsTheViewerUploadsThem) {
     for (int set = 0; set < 7; ++set) {
-        SCOPED_TRACE(kSets[set]);
+        SCOPED_TRACE(kSetNames[set]);
         CubeMap cube;
         load(&cube, set);
-        expectEdgesAgree(cube, set);   // room set s looks out through face s
+        expectEdgesAgree(cube, set);
         if (set == kWorld) {
             EXPECT_TRUE(bluest(cube.faces[kCeiling]));
             EXPECT_FALSE(bluest(cube.faces[kFloor]));
