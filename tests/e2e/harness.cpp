@@ -191,8 +191,9 @@ void resizeWindow(ChildProcess &v, int width, int height)
     XSync(display(), False);
 }
 
-void savePpm(const Screenshot &shot, const std::string &path)
+std::string savePpm(const Screenshot &shot, const std::string &name)
 {
+    const std::string path = fs::temp_directory_path() / (name + ".ppm");
     std::ofstream f(path, std::ios::binary);
     f << "P6\n" << shot.width << " " << shot.height << "\n255\n";
     for (const Rgb &p : shot.pixels) {
@@ -200,4 +201,5 @@ void savePpm(const Screenshot &shot, const std::string &path)
                              static_cast<char>(p.b)};
         f.write(rgb, 3);
     }
+    return path;
 }

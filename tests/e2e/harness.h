@@ -59,8 +59,9 @@ struct Screenshot {
 Screenshot grabWindow(ChildProcess &v);
 // Asks the X server to resize the viewer window.
 void resizeWindow(ChildProcess &v, int width, int height);
-// Writes a screenshot as a binary PPM (for looking at failures).
-void savePpm(const Screenshot &shot, const std::string &path);
+// Writes a screenshot as the binary PPM <temporary directory>/<name>.ppm
+// (for looking at failures) and returns its path.
+std::string savePpm(const Screenshot &shot, const std::string &name);
 
 // A test fixture that installs the built viewer into a temporary directory
 // of its own, and ends the viewer and removes the directory afterwards.

@@ -1,9 +1,8 @@
 // Runs one image-module entry point on a file so that tests can check its
 // messages and exit status on the real streams of a real process.
 //   tga_probe tga FILE      readTga; prints "W H" and the pixels (hex RGBA)
-//   tga_probe bmp FILE      ImageLoad; its own reports go to stdout, the
-//                           result and data (hex) to stderr, and a file
-//                           it left open is reported there too
+//   tga_probe bmp FILE      ImageLoad; its own reports go to stdout; the
+//                           result, data (hex) and a file left open to stderr
 //   tga_probe texture FILE  LoadTexture (only its failure paths run without GL)
 #include <cstdio>
 #include <cstdlib>

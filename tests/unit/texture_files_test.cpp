@@ -46,12 +46,13 @@ void load(CubeMap *cube, int set) {
         FILE *file = fopen(path.c_str(), "rb");
         ASSERT_NE(file, nullptr) << path;
         TgaImage image{};
-        ASSERT_EQ(decodeTga(file, &image).error, TGA_OK) << path;
+        const TgaError error = decodeTga(file, &image).error;
         fclose(file);
-        cube->n = image.width;
+        ASSERT_EQ(error, TGA_OK) << path;
         cube->faces[k].assign(image.pixels, image.pixels + image.width * image.height);
         free(image.pixels);
-        ASSERT_EQ(image.height, cube->n) << path;
+        ASSERT_TRUE(image.width == image.height && (k == 0 || image.width == cube->n)) << path << ": not square, or not of its set's size";
+        cube->n = image.width;
     }
 }
 
@@ -87,13 +88,12 @@ void expectEdgesAgree(const CubeMap &c, int set) {
 // than its half next to the floor. The face towards the facade is left out;
 // under the roof that is the ceiling.
 void expectLampOnTheCeiling(const CubeMap &c, int set) {
-    auto lowest = [&](int k) { return std::min_element(c.faces[k].begin(), c.faces[k].end(),
-                                                       [](PIXEL p, PIXEL q) { return p.a < q.a; })->a; };
+    const auto lowest = [&](int k) { int a = 255; for (PIXEL p : c.faces[k]) a = std::min<int>(a, p.a); return a; };
     for (int k = 0; k < 6; ++k) {
         long upper = 0, lower = 0;
         for (int texel = 0; texel < c.n * c.n; ++texel) (texel < c.n * c.n / 2 ? upper : lower) += c.faces[k][texel].a;
         if (k != set && set != kCeiling) {
-            EXPECT_LE(lowest(kCeiling), std::min<int>(lowest(k), 8)) << kSetFiles[1 + k];
+            EXPECT_LE(lowest(kCeiling), std::min(lowest(k), 8)) << kSetFiles[1 + k];
         }
         if (k != set && k / 2 != 1) {
             EXPECT_LT(upper, lower) << kSetFiles[1 + k];
@@ -112,7 +112,7 @@ TEST(GeneratedTextures, CubeMapsAsTheViewerUploadsThem) {
     for (int set = 0; set < 7; ++set) {
         SCOPED_TRACE(kSetNames[set]);
         CubeMap cube;
-        load(&cube, set);
+        ASSERT_NO_FATAL_FAILURE(load(&cube, set));
         expectEdgesAgree(cube, set);
         if (set == kWorld) {
             EXPECT_TRUE(bluest(cube.faces[kCeiling]));
