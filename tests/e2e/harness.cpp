@@ -37,6 +37,17 @@ void writeFile(const std::string &path, const std::string &text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
+void writeTextureTree(const std::string &dir, const std::function<RgbaImage(int set, int file)> &image)
+{
+    for (int set = 0; set < 7; ++set) {
+        const std::string base = dir + "/" + kSetNames[set] + "/";
+        fs::create_directories(base);
+        for (int file = 0; file < 7; ++file)
+            ASSERT_TRUE(writeTga(base + kSetFiles[file] + ".tga", image(set, file),
+                                 file == 0 ? TgaRowOrder::BottomFirst : TgaRowOrder::TopFirst));
+    }
+}
+
 void installViewer(const std::string &dir)
 {
     const std::string built = IM_BUILD_DIR;
@@ -180,8 +191,9 @@ void resizeWindow(ChildProcess &v, int width, int height)
     XSync(display(), False);
 }
 
-void savePpm(const Screenshot &shot, const std::string &path)
+std::string savePpm(const Screenshot &shot, const std::string &name)
 {
+    const std::string path = fs::temp_directory_path() / (name + ".ppm");
     std::ofstream f(path, std::ios::binary);
     f << "P6\n" << shot.width << " " << shot.height << "\n255\n";
     for (const Rgb &p : shot.pixels) {
@@ -189,4 +201,5 @@ void savePpm(const Screenshot &shot, const std::string &path)
                              static_cast<char>(p.b)};
         f.write(rgb, 3);
     }
+    return path;
 }

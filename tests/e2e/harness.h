@@ -5,9 +5,12 @@
 #define E2E_HARNESS_H
 
 #include "process.h"
+#include "texture_tree.h"
+#include "tga_write.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,10 @@
 std::string makeTempDir();
 void removeTree(const std::string &dir);
 void writeFile(const std::string &path, const std::string &text);
+
+// Writes a texture tree under dir: image(set, file) for every file (see
+// texture_tree.h), the exterior stored bottom row first, cube faces top first.
+void writeTextureTree(const std::string &dir, const std::function<RgbaImage(int set, int file)> &image);
 
 // Copies the built program, its shader pair and its textures into dir.
 void installViewer(const std::string &dir);
@@ -52,8 +59,9 @@ struct Screenshot {
 Screenshot grabWindow(ChildProcess &v);
 // Asks the X server to resize the viewer window.
 void resizeWindow(ChildProcess &v, int width, int height);
-// Writes a screenshot as a binary PPM (for looking at failures).
-void savePpm(const Screenshot &shot, const std::string &path);
+// Writes a screenshot as the binary PPM <temporary directory>/<name>.ppm
+// (for looking at failures) and returns its path.
+std::string savePpm(const Screenshot &shot, const std::string &name);
 
 // A test fixture that installs the built viewer into a temporary directory
 // of its own, and ends the viewer and removes the directory afterwards.

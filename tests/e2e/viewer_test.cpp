@@ -5,20 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <filesystem>
 
 namespace {
 
-const char *const setNames[] = {"right", "left", "top", "bottom", "front", "back", "world"};
-const char *const fileNames[] = {"exterior", "posx", "negx", "negy", "posy", "posz", "negz"};
-
 // The 49 texture paths in the order they must load.
 std::vector<std::string> texturePaths()
 {
     std::vector<std::string> paths;
-    for (const char *set : setNames)
-        for (const char *file : fileNames)
+    for (const char *set : kSetNames)
+        for (const char *file : kSetFiles)
             paths.push_back(std::string("textures/") + set + "/" + file + ".tga");
     return paths;
 }
@@ -66,7 +65,7 @@ using Scene = ViewerTest;
 struct Ending {
     const char *name;
     std::map<std::string, std::string> env;
-    std::map<std::string, const char *> files;   // nullptr: removed
+    std::map<std::string, const char *> files;   // nullptr: removed; or a FIFO, a directory
     int status;
     std::vector<std::string> errAfterImages;
     std::vector<std::string> out;      // the last lines of standard output, as
@@ -74,6 +73,7 @@ struct Ending {
     int shaderLogs, programLogs;       // "Shader InfoLog:", "Program InfoLog:" lines
 };
 
+const char fifo[] = "FIFO", directory[] = "directory";   // told apart by address
 const std::string gl15 = "This shader example will not work due to OpenGL version, which is 1.5 (1.5";
 const std::string vertexFailed = "Error compiling the shader -- vertex: failed; frag: succeeded.";
 const std::string fragmentFailed = "Error compiling the shader -- vertex: succeeded; frag: failed.";
@@ -97,8 +97,8 @@ std::vector<std::string> missingUniforms()
 }
 
 const Ending endings[] = {
-    {"Draws", {}, {}, -1, firstFrame, installed, 0, 0},
-    // The oldest version the gate admits: the pair must compile as GLSL 1.10.
+    // The oldest version the gate admits (the other tests draw with the
+    // newest): the pair must compile as GLSL 1.10.
     {"OpenGL20", {{"MESA_GL_VERSION_OVERRIDE", "2.0"}, {"MESA_GLSL_VERSION_OVERRIDE", "110"}}, {},
      -1, firstFrame, installed, 0, 0},
     {"TwoActiveUniforms", {}, {{"VLight.glsl", plainVertex}, {"FLight.glsl", twoUniformsFragment}},
@@ -106,6 +106,11 @@ const Ending endings[] = {
     {"OpenGL15", {{"MESA_GL_VERSION_OVERRIDE", "1.5"}}, {}, 0, {}, {gl15}, 0, 0},
     {"OpenGL15AndAMissingImage", {{"MESA_GL_VERSION_OVERRIDE", "1.5"}},
      {{"textures/world/negz.tga", nullptr}}, 255, {"File open failed: No such file or directory"}, {}, 0, 0},
+    // Odd files where a regular file is expected are refused at once.
+    {"FifoAsTexture", {}, {{"textures/world/negz.tga", fifo}}, 255, {"File open failed: Invalid argument"}, {}, 0, 0},
+    {"DirectoryAsTexture", {}, {{"textures/world/negz.tga", directory}}, 255, {"File open failed: Is a directory"},
+     {}, 0, 0},
+    {"FifoAsFragmentShader", {}, {{"FLight.glsl", fifo}}, 0, shaders, {fragmentFailed, "Error installing shader!"}, 0, 0},
     {"VertexShaderDoesNotCompile", {}, {{"VLight.glsl", "void main() { gl_Position = nowhere; }\n"}},
      0, shaders, {vertexFailed, "Error installing shader!"}, 1, 0},
     {"PairDoesNotLink", {}, {{"VLight.glsl", plainVertex}, {"FLight.glsl", "vec4 f() { return vec4(1.0); }\n"}},
@@ -124,10 +129,14 @@ TEST_P(StartUpEnding, StreamsAndStatus)
 {
     const Ending &e = GetParam();
     for (const auto &file : e.files) {
-        if (file.second == nullptr)
-            std::filesystem::remove(dir + "/" + file.first);
-        else
-            writeFile(dir + "/" + file.first, file.second);
+        const std::string path = dir + "/" + file.first;
+        std::filesystem::remove(path);
+        if (file.second == fifo)
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        else if (file.second == directory)
+            ASSERT_TRUE(std::filesystem::create_directory(path));
+        else if (file.second != nullptr)
+            writeFile(path, file.second);
     }
     std::vector<std::string> expected = {"", ""}, paths = texturePaths();
     expected.insert(expected.end(), paths.begin(), paths.end());

@@ -1,12 +1,14 @@
 // Runs one image-module entry point on a file so that tests can check its
 // messages and exit status on the real streams of a real process.
 //   tga_probe tga FILE      readTga; prints "W H" and the pixels (hex RGBA)
-//   tga_probe bmp FILE      ImageLoad; its own reports go to stdout, the
-//                           result and data (hex) to stderr
+//   tga_probe bmp FILE      ImageLoad; its own reports go to stdout; the
+//                           result, data (hex) and a file left open to stderr
 //   tga_probe texture FILE  LoadTexture (only its failure paths run without GL)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <unistd.h>
 
 #include "tex.h"
 
@@ -25,9 +27,12 @@ int main(int argc, char **argv) {
         freeTga(image);
     } else if (strcmp(mode, "bmp") == 0) {
         Image image{};
+        int lowestFree = dup(STDERR_FILENO);   // taken by a file ImageLoad leaves open
+        close(lowestFree);
         int loaded = ImageLoad(argv[2], &image);
         fflush(stdout);
         fprintf(stderr, "result %d\n", loaded);
+        if (dup(STDERR_FILENO) != lowestFree) fprintf(stderr, "file left open\n");
         if (loaded) printHex(stderr, image.data, image.sizeX * image.sizeY * 3);
         free(image.data);
     } else if (strcmp(mode, "texture") == 0) {

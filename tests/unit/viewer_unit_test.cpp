@@ -19,7 +19,6 @@ TEST(Camera, KeySequencesFromTheStart) {
         {"", {-4, 0.5, 0.5}, {2, 0, 0}, 90, 0},
         {"w", {-3.8, 0.5, 0.5}, {2, 0, 0}, 90, 0},
         {"ws", {-4, 0.5, 0.5}, {2, 0, 0}, 90, 0},
-        {"a", {-4, 0.5, 0.3}, {2, 0, 0}, 90, 0},
         {"add", {-4, 0.5, 0.7}, {2, 0, 0}, 90, 0},
         // Tilted by 60 degrees: sideways steps shrink to half, forward steps
         // keep their length and climb.

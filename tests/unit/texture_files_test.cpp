@@ -1,0 +1,126 @@
+// The generated cube maps, read back file by file as the viewer uploads
+// them: faces meet along their edges as OpenGL samples them, each room's
+// lamp lights it from the face loaded as the ceiling, and the world has sky
+// overhead and ground below. Only what any look must keep is checked.
+#include "tex.h"
+#include "texture_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const int kCeiling = 2, kFloor = 3, kWorld = 6;   // GL's +Y and -Y faces; the world's set
+
+// OpenGL's cube-map addressing: face k has the major axis k / 2 (negative
+// for odd k); s and t run along these axes, with these signs.
+const int kAxes[6][4] = {{2, -1, 1, -1}, {2, 1, 1, -1}, {0, 1, 2, 1},
+                         {0, 1, 2, -1},  {0, 1, 1, -1}, {0, -1, 1, -1}};
+
+struct CubeMap {
+    int n = 0;   // texels along a side
+    std::vector<PIXEL> faces[6];
+    // The face and texel GL samples along the direction through (s, t) of
+    // face k, which lies on a neighbouring face when s or t is outside 0..1.
+    std::pair<int, int> sampled(int k, double s, double t) const {
+        double d[3];
+        d[k / 2] = k % 2 ? -1 : 1;
+        d[kAxes[k][0]] = kAxes[k][1] * (2 * s - 1);
+        d[kAxes[k][2]] = kAxes[k][3] * (2 * t - 1);
+        int major = 0;
+        for (int a = 1; a < 3; ++a) major = std::fabs(d[a]) > std::fabs(d[major]) ? a : major;
+        const int face = 2 * major + (d[major] < 0);
+        const auto index = [&](int axis, int sign) {
+            return std::min(n - 1, std::max(0, int((sign * d[axis] / std::fabs(d[major]) + 1) / 2 * n)));
+        };
+        return {face, index(kAxes[face][2], kAxes[face][3]) * n + index(kAxes[face][0], kAxes[face][1])};
+    }
+    const PIXEL &at(std::pair<int, int> texel) const { return faces[texel.first][texel.second]; }
+};
+
+void load(CubeMap *cube, int set) {
+    for (int k = 0; k < 6; ++k) {
+        const std::string path = std::string(TEXTURE_DIR) + "/" + kSetNames[set] + "/" + kSetFiles[1 + k] + ".tga";
+        FILE *file = fopen(path.c_str(), "rb");
+        ASSERT_NE(file, nullptr) << path;
+        TgaImage image{};
+        const TgaError error = decodeTga(file, &image).error;
+        fclose(file);
+        ASSERT_EQ(error, TGA_OK) << path;
+        cube->faces[k].assign(image.pixels, image.pixels + image.width * image.height);
+        free(image.pixels);
+        ASSERT_TRUE(image.width == image.height && (k == 0 || image.width == cube->n)) << path << ": not square, or not of its set's size";
+        cube->n = image.width;
+    }
+}
+
+// Along every edge where two faces show one surface, the texels beside it
+// and those GL samples just beyond it differ little on average (in R + G + B).
+// That is all round the world's sky and horizon (its ground tile is not
+// seen from the centre), and where two walls of a room meet (the ceiling
+// and floor meet them at a corner; the face towards the facade, face s of
+// set s, is never seen as a wall).
+void expectEdgesAgree(const CubeMap &c, int set) {
+    const auto seen = [set](int k) { return set == kWorld ? k != kFloor : k != set && k / 2 != 1; };
+    for (int k = 0; k < 6; ++k) {
+        for (int side = 0; side < 4 && seen(k); ++side) {   // t = 0, t = 1, s = 0, s = 1
+            const double in = side % 2 ? 1 - 0.5 / c.n : 0.5 / c.n, out = in + (side % 2 ? 1.0 : -1.0) / c.n;
+            long sum = 0;
+            std::pair<int, int> there;
+            for (int i = 0; i < c.n; ++i) {
+                const double along = (i + 0.5) / c.n;
+                there = side < 2 ? c.sampled(k, along, out) : c.sampled(k, out, along);
+                const PIXEL &p = c.at(side < 2 ? c.sampled(k, along, in) : c.sampled(k, in, along)), &q = c.at(there);
+                sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
+            }
+            if (seen(there.first)) {
+                EXPECT_LT(sum / c.n, 40) << kSetFiles[1 + k] << " towards " << kSetFiles[1 + there.first];
+            }
+        }
+    }
+}
+
+// Alpha is the share of a texel's light that is not the lamp's, and the
+// lamp hangs on the ceiling: the lowest alpha is there (about 0, on the lamp
+// itself), and each wall's half next to the ceiling (rows t < 0.5) has less
+// than its half next to the floor. The face towards the facade is left out;
+// under the roof that is the ceiling.
+void expectLampOnTheCeiling(const CubeMap &c, int set) {
+    const auto lowest = [&](int k) { int a = 255; for (PIXEL p : c.faces[k]) a = std::min<int>(a, p.a); return a; };
+    for (int k = 0; k < 6; ++k) {
+        long upper = 0, lower = 0;
+        for (int texel = 0; texel < c.n * c.n; ++texel) (texel < c.n * c.n / 2 ? upper : lower) += c.faces[k][texel].a;
+        if (k != set && set != kCeiling) {
+            EXPECT_LE(lowest(kCeiling), std::min(lowest(k), 8)) << kSetFiles[1 + k];
+        }
+        if (k != set && k / 2 != 1) {
+            EXPECT_LT(upper, lower) << kSetFiles[1 + k];
+        }
+    }
+}
+
+// Sky is bluest, ground is not.
+bool bluest(const std::vector<PIXEL> &face) {
+    long r = 0, g = 0, b = 0;
+    for (const PIXEL &p : face) r += p.r, g += p.g, b += p.b;
+    return b > r && b > g;
+}
+
+TEST(GeneratedTextures, CubeMapsAsTheViewerUploadsThem) {
+    for (int set = 0; set < 7; ++set) {
+        SCOPED_TRACE(kSetNames[set]);
+        CubeMap cube;
+        ASSERT_NO_FATAL_FAILURE(load(&cube, set));
+        expectEdgesAgree(cube, set);
+        if (set == kWorld) {
+            EXPECT_TRUE(bluest(cube.faces[kCeiling]));
+            EXPECT_FALSE(bluest(cube.faces[kFloor]));
+        } else {
+            expectLampOnTheCeiling(cube, set);
+        }
+    }
+}
+
+}  // namespace
