@@ -12,15 +12,24 @@
 // room by its alpha: opaque wall, or glass.
 //
 // main() reads top to bottom as the technique: the room's box, where the
-// ray meets it, the furniture layer, the cube-map lookups, the room's
-// light, the dressing at the window, the facade and its glass; and, on the
-// sky sphere (useWalls = 0), the sky and the ground with its shade and the
-// building's shadow.
+// ray meets it, the furniture layer, the dressing at the window, the
+// cube-map lookups, the room's light, the distant room, the facade and its
+// glass; and, on the sky sphere (useWalls = 0), the sky and the ground with
+// its shade and the building's shadow.
+//
+// The look comes from the textures. The room map's face that looks out
+// through the facade is never seen as a wall; it holds a sheet of 3 x 3
+// cells in (across, up) face coordinates: the four furniture pieces in the
+// corners, a blind (top) and curtains (bottom) drawn closed, a second blind
+// (right) and second curtains (left), and in the centre the flat colour a
+// distant room fades to. Plain cube maps (one colour, alpha 255) make plain
+// rooms: nothing in the sheet is opaque, and the far colour is the room's.
 //
 // Both passes run through the same code: a software renderer runs both
 // sides of every branch for every fragment, and a texture fetch costs its
 // memory traffic even where it is masked. So the two passes share their
-// two cube-map fetches (the room's surface or the sky; the furniture or the
+// two cube-map fetches (the room's surface or the sky; one cell of the
+// sheet, which is the furniture, the dressing or the far colour, or the
 // ground tile) and one ray-box test (through the room, or from the ground
 // towards the sun through the building). The functions below return
 // directions; main makes the fetches and picks each pass's result at the
@@ -54,12 +63,12 @@ const float MERGED_SHARE = 0.3;     // pairs of windows that share one room
 const float MIN_DEPTH = 0.5;        // room depth range, in rooms
 const float MAX_DEPTH = 1.5;
 const float DARK_SHARE = 0.3;       // rooms whose light is off
-const float ATLAS_HALF = 0.47;      // half a furniture quarter, less a margin (texgen: kAtlasHalf)
+const float CELL_PITCH = 0.6666667; // the sheet's cells: centres apart (texgen: kCellPitch)
+const float CELL_HALF = 0.32;       // and the half-size read of each (texgen: kCellHalf)
 const float INTERIOR_EXPOSURE = 0.72; // rooms are darker than the sunlit facade
 const vec3 WARM_TINT = vec3(1.0, 0.94, 0.84);
 const vec3 COOL_TINT = vec3(0.90, 0.95, 1.0);
-const vec3 ROOM_AVERAGE = vec3(0.50, 0.45, 0.38);
-const vec3 BLIND_COLOR = vec3(0.86, 0.84, 0.78);
+const float FAR_DAYLIGHT = 0.5;     // an unlit distant room's daylight, times the far colour's alpha
 const float PLAIN_WALL_HEIGHT = 0.8; // a wall's finish above its furniture
 
 // --- light and sky (the generator paints the same sky) ------------------------
@@ -107,7 +116,7 @@ struct Room {
     vec2 perSize;   // 1 / size
     float depth;    // how far it reaches into the building, in rooms
     vec4 h1;        // its numbers: depth, furniture depth, piece, light
-    vec4 h2;        // and: piece turned, tint, dressing, dressing's extent
+    vec4 h2;        // and: piece turned and second dressing, tint, dressing, its extent
 };
 
 // The room behind a point of the facade (in rooms along across and up).
@@ -210,10 +219,9 @@ struct Layer {
 
 // Furniture is a cut-out picture standing across the room at a depth of
 // its own, in front of the back wall: one more plane for the ray to meet.
-// The room map's face that looks out through the facade is never seen as
-// a wall, so it holds four pieces, one per quarter; the room shows one of
+// The sheet holds four pieces, one per corner cell; the room shows one of
 // them, perhaps mirrored, or none (piece 4). Inside the box the layer's
-// point stays within its quarter of that face.
+// point stays within its cell.
 Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
 {
     Layer f;
@@ -221,10 +229,10 @@ Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
     float t = f.depth / ray.z;
     vec2 inRoom = 2.0 * ((entry + ray.xy * t - room.lo) * room.perSize - lookFrom.xy);
     float piece = floor(room.h1.z * 5.0);
-    vec2 quarter = vec2(mod(piece, 2.0), floor(piece * 0.5)) - 0.5;
+    vec2 corner = vec2(mod(piece, 2.0), floor(piece * 0.5)) * 2.0 - 1.0;
     float turned = room.h2.x < 0.5 ? -1.0 : 1.0;
-    vec2 atlas = quarter + ATLAS_HALF * vec2(inRoom.x * turned, inRoom.y);
-    f.look = faceNormal + across * atlas.x + up * atlas.y;
+    vec2 sheet = corner * CELL_PITCH + CELL_HALF * vec2(inRoom.x * turned, inRoom.y);
+    f.look = faceNormal + across * sheet.x + up * sheet.y;
     f.shown = step(piece, 3.5) * step(t, tWall);
     return f;
 }
@@ -251,32 +259,62 @@ vec3 roomLight(vec4 seen, vec4 layer, Room room, Surface s, Layer f, vec3 rd)
 
 // --- the dressing at the window ------------------------------------------------------
 
-// Blinds (some pulled part way down) or curtains hang just behind the
-// glass of the walls' windows, too close to it to shift against it, so
-// they are drawn at the facade point itself, lit by the daylight on the
-// face. The roof and the underside have none.
-vec3 windowDressing(vec3 inside, Room room, vec2 entry, vec3 sun)
+struct Dressing {
+    vec3 look;      // direction into the sheet's blind or curtains cell
+    float shown;    // 1 where the blind or a curtain hangs
+};
+
+// Blinds or curtains hang just behind the glass of the walls' windows, too
+// close to it to shift against it, so they are read at the facade point
+// itself. A blind covers one window and is pulled up part way: its lower
+// part shows, sill edge first. Curtains span the room, their halves slid
+// apart part way. A hash of the room picks none, blind or curtains, which
+// of the two of each, and how far. The roof and the underside have none.
+Dressing windowDressing(Room room, vec2 entry)
 {
     vec2 atGlass = (entry - room.lo) * room.perSize;
-    float dressing = roomGrid.w > 0.5 ? 0.0 : room.h2.z;
-    float blind = step(0.35, dressing) * step(dressing, 0.7)
-                * step(1.0 - mix(0.3, 0.95, room.h2.w), atGlass.y);
-    float curtain = step(0.7, dressing) * step(mix(0.28, 0.42, room.h2.w), abs(atGlass.x - 0.5));
-    float daylit = 0.6 + 0.4 * max(dot(faceNormal, sun), 0.0);
-    vec3 slats = BLIND_COLOR * (0.8 + 0.4 * abs(fract(atGlass.y * 14.0) - 0.5)) * daylit;
-    vec3 cloth = mix(vec3(0.55, 0.20, 0.17), vec3(0.22, 0.32, 0.48), room.h2.x)
-               * (0.7 + 0.6 * abs(fract(atGlass.x * 10.0) - 0.5)) * daylit;
-    return mix(mix(inside, slats, blind), cloth, curtain);
+    float kind = roomGrid.w > 0.5 ? 0.0 : room.h2.z;
+    float second = step(0.5, room.h2.x);
+    float drop = mix(0.3, 0.95, room.h2.w);
+    vec2 blindAt = vec2(fract(entry.x), atGlass.y - 1.0 + drop);
+    float blind = step(0.35, kind) * step(kind, 0.7) * step(0.0, blindAt.y);
+    float open = mix(0.28, 0.42, room.h2.w);
+    vec2 curtainAt = vec2(atGlass.x + (atGlass.x < 0.5 ? open : -open), atGlass.y);
+    float curtain = step(0.7, kind) * step(open, abs(atGlass.x - 0.5));
+    vec2 cell = mix(mix(vec2(0.0, -1.0), vec2(-1.0, 0.0), second),
+                    mix(vec2(0.0, 1.0), vec2(1.0, 0.0), second), blind);
+    vec2 sheet = cell * CELL_PITCH + CELL_HALF * (2.0 * mix(curtainAt, blindAt, blind) - 1.0);
+    Dressing d;
+    d.look = faceNormal + across * sheet.x + up * sheet.y;
+    d.shown = max(blind, curtain);
+    return d;
 }
 
-// A room only a few pixels across shows its average colour instead of
-// details that would flicker as the eye moves.
-vec3 distantRoom(vec3 inside, Room room, vec2 entry)
+// The dressing over the room where it hangs and is opaque, lit by the
+// daylight on the face.
+vec3 dressed(vec3 inside, vec4 layer, float shown, vec3 sun)
+{
+    float daylit = 0.6 + 0.4 * max(dot(faceNormal, sun), 0.0);
+    return mix(inside, layer.rgb * daylit, shown * (1.0 - layer.a));
+}
+
+// How far a room is on its way to its far colour: rooms only a few pixels
+// across show a flat colour instead of details that would flicker as the
+// eye moves. Each room turns at a threshold of its own, so that no line
+// runs across the facade where they all change.
+float farShare(Room room, vec2 entry)
+{
+    float tiny = ramp(0.1, 0.3, max(fwidth(entry.x), fwidth(entry.y)));
+    return tiny > fract(room.h1.z * 5.0) ? tiny : 0.0;
+}
+
+// The room faded towards the far colour, the sheet's centre: lit, or
+// with the daylight its alpha leaves.
+vec3 distantRoom(vec3 inside, vec4 far, Room room, float share)
 {
     bool lit = room.h1.w >= DARK_SHARE;
     vec3 tint = mix(COOL_TINT, WARM_TINT, room.h2.y) * INTERIOR_EXPOSURE;
-    float tiny = ramp(0.1, 0.3, max(fwidth(entry.x), fwidth(entry.y)));
-    return mix(inside, ROOM_AVERAGE * (lit ? 1.0 : 0.3) * tint, tiny);
+    return mix(inside, far.rgb * (lit ? 1.0 : min(far.a * FAR_DAYLIGHT, 1.0)) * tint, share);
 }
 
 // --- the facade and its glass ---------------------------------------------------------
@@ -395,14 +433,23 @@ void main()
                         sky ? vec3(1.0) : vec3(room.lo + room.size, room.depth));
     Surface surface = roomSurface(room, entry, ray, e);
     Layer furniture = furnitureLayer(room, entry, ray, e.t);
+    Dressing dressing = windowDressing(room, entry);
+    float far = farShare(room, entry);
 
-    // The two shared lookups.
+    // The two shared lookups. The second reads one cell of the sheet: the
+    // far colour for a room turning distant, else the dressing where it
+    // hangs, else the furniture (so furniture does not show through gaps
+    // in a dressing).
+    bool distant = far > 0.0;
+    vec3 cell = distant ? faceNormal : dressing.shown > 0.5 ? dressing.look : furniture.look;
     vec4 seen = textureCube(wallTex, sky ? skyLook(rd) : surface.look);
-    vec4 layer = textureCube(wallTex, sky ? tileLook(ground) : furniture.look);
+    vec4 layer = textureCube(wallTex, sky ? tileLook(ground) : cell);
 
+    float detail = distant ? 0.0 : 1.0;
+    furniture.shown *= detail * (1.0 - dressing.shown);
     vec3 inside = roomLight(seen, layer, room, surface, furniture, rd);
-    inside = windowDressing(inside, room, entry, sun);
-    inside = distantRoom(inside, room, entry);
+    inside = dressed(inside, layer, dressing.shown * detail, sun);
+    inside = distantRoom(inside, layer, room, far);
     vec3 building = facadeAndGlass(inside, rd, sun);
 
     gl_FragColor = vec4(sky ? skyAndGround(seen, layer, ground, rd, e.chord) : building, 1.0);

@@ -1,7 +1,8 @@
 // Rules of the building's look, each checked on textures made to show it:
 // glass reflects more at grazing angles, the ground is a plane under the eye
 // with a contact shade, unlit rooms lose their lamp, rooms at an edge see
-// out through their outer wall, and rooms differ in their furniture.
+// out through their outer wall, plain maps give plain rooms, and rooms
+// differ in their furniture.
 #include "harness.h"
 #include "tga_write.h"
 
@@ -20,7 +21,8 @@ const int kFace = 64;   // texels along every texture's side
 struct Textures {
     Rgb room;                 // every room cube-map face ...
     int roomAlpha;            // ... with this alpha: the light that is not the lamp's
-    bool furnitureQuarters;   // the face towards the facade: four opaque pieces (or none)
+    bool furnitureQuarters;   // the face towards the facade: four opaque pieces in its
+                              // corner cells, clear between (or wholly clear)
     Rgb world;                // the world's faces ...
     bool checkerGround;       // ... except -Y, a checker of squares two units wide
     int facadeAlpha;          // the facades are grey with this alpha
@@ -52,11 +54,15 @@ void writeTextures(const std::string &dir, const Textures &t)
             const bool checker = set == 6 && k == 3 && t.checkerGround;   // GL's -Y face
             const bool pieces = set == k && t.furnitureQuarters;   // set s looks out through slot s
             const int alpha = set == 6 || (set == k && !pieces) ? 255 : pieces ? 0 : t.roomAlpha;
-            const RgbaImage face = image([&](int i, int j) {
+            RgbaImage face = image([&](int i, int j) {
                 if (checker)
                     return (i / 16 + j / 16) % 2 ? Rgb{255, 255, 255} : black;
                 return pieces ? quarters[i * 2 / kFace + 2 * (j * 2 / kFace)] : set == 6 ? t.world : t.room;
             }, alpha);
+            for (int texel = 0; pieces && texel < kFace * kFace; ++texel)   // cells between the corners
+                if ((texel % kFace) * 3 / kFace == 1 || (texel / kFace) * 3 / kFace == 1)
+                    face.rgba[texel * 4] = t.room.r, face.rgba[texel * 4 + 1] = t.room.g,
+                    face.rgba[texel * 4 + 2] = t.room.b, face.rgba[texel * 4 + 3] = 255;
             ASSERT_TRUE(writeTga(base + slots[k] + ".tga", face, TgaRowOrder::TopFirst));
         }
     }
@@ -92,6 +98,7 @@ struct LookCase {
     Textures textures;
     std::string keys, moreKeys;   // the views: after keys, then after moreKeys too
     std::function<void(const Screenshot &, const Screenshot &)> check;
+    int secondWindow = 0;         // the second view in a window this many pixels square
 };
 
 void PrintTo(const LookCase &c, std::ostream *os) { *os << c.name; }
@@ -145,6 +152,17 @@ const LookCase cases[] = {
          for (const Rgb &c : s.pixels) sky += c.b >= 140 && c.b > c.r + 15;
          EXPECT_GT(sky, 300);
      }},
+    // Plain cube maps give plain rooms: their colour, lit or dimmed, with no
+    // blinds, curtains or furniture; so does the building shrunk to a few
+    // pixels in a small window, where rooms fade to their far colour.
+    {"PlainMapsGivePlainRooms", {green, 255, false, grey, false, 0}, "", "",
+     [](const Screenshot &near, const Screenshot &small) {
+         std::vector<Rgb> seen = leftFaceRooms(near);
+         for (int y = 28; y <= 36; y += 4)
+             for (int x = 28; x <= 36; x += 4) seen.push_back(small.at(x, y));
+         for (Rgb c : seen)
+             EXPECT_GT(c.g, 2 * std::max(c.r, c.b)) << c.r << " " << c.g << " " << c.b;
+     }, 64},
     // Each room stands one of the four pieces (a quarter's colour) or none.
     {"RoomsDifferInFurniture", {green, 255, true, grey, false, 0}, "", "",
      [](const Screenshot &s, const Screenshot &) {
@@ -172,6 +190,8 @@ TEST_P(Look, Rule)
     ASSERT_TRUE(waitForFrames(v, 1));
     ASSERT_TRUE(pressAndSettle(v, c.keys));
     const Screenshot first = grabWindow(v);
+    if (c.secondWindow > 0)
+        resizeWindow(v, c.secondWindow, c.secondWindow);
     ASSERT_TRUE(pressAndSettle(v, c.moreKeys));
     const Screenshot second = grabWindow(v);
     c.check(first, second);
