@@ -3,7 +3,8 @@
 // item (door, picture, bookcase, window...). Everything is computed from the
 // 3D point on the room's surface, so the cube-map faces meet without seams
 // and nothing is mirrored when seen from inside. The face towards the
-// facade is never seen as a wall: it holds the furniture atlas.
+// facade is never seen as a wall: it holds the sheet of furniture, blinds,
+// curtains and the room's far colour (texture_layout.h).
 //
 // Alpha is the share of a texel's light that does not come from the room's
 // lamp (0 on the lamp itself), so that the shader can switch lights off.

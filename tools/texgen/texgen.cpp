@@ -211,11 +211,12 @@ bool writeWorldPicture(const std::filesystem::path &dir, int k) {
 bool writePictures(const std::filesystem::path &root) {
     constexpr int kPicturesPerSet = 10;
     constexpr int kWorldPictures = 7;
+    constexpr int kSkyBoxNy = 3;
     return makeSetDirectories(root) &&
-           runJobs(kWorldPictures + 6 * kPicturesPerSet, [&](int job) {
+           runJobs(kWorldPictures + texlayout::kWorldSet * kPicturesPerSet, [&](int job) {
                const std::filesystem::path world = root / texlayout::kSetNames[texlayout::kWorldSet];
                if (job < kWorldPictures)
-                   return job == 3 || writeWorldPicture(world, job);
+                   return job == kSkyBoxNy || writeWorldPicture(world, job);
                const int set = (job - kWorldPictures) / kPicturesPerSet;
                return writeBuildingPicture(root / texlayout::kSetNames[set], set,
                                            (job - kWorldPictures) % kPicturesPerSet);
