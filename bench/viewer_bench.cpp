@@ -1,10 +1,13 @@
-// Viewer benchmark, run on an X display (scripts/with-xvfb.sh): time from
-// process start to the first frame on the screen; time per frame for the
-// viewer's shader pair, for the textbook interior-mapping pair (bench/
-// textbook: one plane per axis, one room and one facade lookup; one world
-// lookup on the sky) and for a plain one-texture pair on the same scene,
-// measured in turns in the same run; and the peak resident memory beside
-// the decoded texture bytes.
+// Viewer benchmark, run on an X display (scripts/with-xvfb.sh).
+//   viewer_bench        time from process start to the first frame on the
+//                       screen; time per frame of the viewer's shader pair,
+//                       of the textbook interior-mapping pair (bench/textbook)
+//                       and of a plain one-texture pair, taking turns in the
+//                       same run, at three views; memory.
+//   viewer_bench costs  what each feature of the viewer's fragment stage
+//                       costs: the pair against the pair without it.
+//   viewer_bench compare DIR...
+//                       shader pairs of one's own against each other.
 #include "harness.h"
 
 #include <algorithm>
@@ -14,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <cstring>
 #include <string>
 
 #include <unistd.h>
@@ -35,6 +39,8 @@ void main() { gl_FragColor = vec4(texture2D(baseTex, uv).rgb, 1.0); }
 )";
 const int framesTimed = 60;
 const int frameRounds = 3;
+const int costRounds = 5;
+const int costFrames = 30;
 
 using Clock = std::chrono::steady_clock;
 
@@ -109,23 +115,24 @@ double cpuMilliseconds(pid_t pid)
     return (user + system) * 1000.0 / sysconf(_SC_CLK_TCK);
 }
 
-// Redraws one frame at a time: each key waits for the frame it causes to
-// begin, which happens once the previous frame has been drawn and swapped,
-// so one cycle lasts one frame. Returns the median cycle.
-FrameFigures frameFigures(const std::string &dir)
+// Shows a view (its keys pressed first), then redraws one frame at a time:
+// each key waits for the frame it causes to begin, which happens once the
+// previous frame has been drawn and swapped, so one cycle lasts one frame.
+// Returns the median cycle and the processor time per frame.
+FrameFigures frameFigures(const std::string &dir, const std::string &keys, int frames)
 {
     ChildProcess v;
     launch(v, dir);
-    if (!waitForFrames(v, 1) || !pressAndSettle(v, ""))
+    if (!waitForFrames(v, 1) || !pressAndSettle(v, keys))
         throw std::runtime_error("viewer did not settle");
     std::vector<double> cycles;
     const double cpu0 = cpuMilliseconds(v.pid);
-    for (int i = 0; i < framesTimed; ++i) {
+    for (int i = 0; i < frames; ++i) {
         Clock::time_point t0 = Clock::now();
         pressAndWaitForFrame(v, 'x');
         cycles.push_back(secondsSince(t0) * 1000);
     }
-    FrameFigures f{median(cycles), (cpuMilliseconds(v.pid) - cpu0) / framesTimed,
+    FrameFigures f{median(cycles), (cpuMilliseconds(v.pid) - cpu0) / frames,
                    residentBytes(v.pid, "VmHWM:"), residentBytes(v.pid, "VmRSS:")};
     stopProcess(v);
     return f;
@@ -165,59 +172,204 @@ std::string readAll(const std::string &path)
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-}  // namespace
+// The three views: the start, a close-up of the left face, and the grazing
+// view along the front's curtain wall.
+struct View {
+    const char *name;
+    std::string keys;
+};
+const View views[] = {{"start", ""},
+                      {"close-up", std::string(14, 'w')},
+                      {"grazing", "dddd" + std::string(30, 'w') + std::string(12, 'q')}};
 
-int main()
+struct Pair {
+    const char *name;
+    std::string dir;   // an installed viewer with this pair
+};
+
+// Times every pair at one view, taking turns round by round so that a
+// change in the machine's load falls on all of them alike; the medians.
+std::vector<FrameFigures> timePairs(const std::vector<Pair> &pairs, const View &view,
+                                    int rounds, int frames)
 {
-    std::string interior = makeTempDir(), textbook = makeTempDir(), plain = makeTempDir();
-    for (const std::string &dir : {interior, textbook, plain})
-        installViewer(dir);
+    std::vector<std::vector<FrameFigures>> figures(pairs.size());
+    for (int round = 0; round < rounds; ++round)
+        for (size_t i = 0; i < pairs.size(); ++i)
+            figures[i].push_back(frameFigures(pairs[i].dir, view.keys, frames));
+    std::vector<FrameFigures> medians;
+    for (const auto &rounds : figures)
+        medians.push_back(medianFigures(rounds));
+    return medians;
+}
+
+// A pair with one feature of the viewer's fragment stage taken out: each
+// line that computes it is replaced by its neutral value, and the compiler
+// drops what no longer counts.
+struct Edit {
+    const char *line;         // as it stands in FLight.glsl
+    const char *neutral;      // what it becomes
+};
+struct Feature {
+    const char *name;
+    std::vector<Edit> edits;
+};
+const Feature features[] = {
+    {"ground (tile, distance)",
+     {{"return groundSeen ? field * contact * mix(1.0, SHADOW_LIGHT, shadow) : sky.rgb;",
+       "return sky.rgb;"},
+      {"sky ? tileLook(ground) : furniture.look", "furniture.look"}}},
+    {"shadow", {{"float shadow = ramp(0.0, SHADOW_SOFTNESS, shadowChord);", "float shadow = 0.0;"}}},
+    {"contact shade",
+     {{"float contact = mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));",
+       "float contact = 1.0;"}}},
+    {"Fresnel and glint",
+     {{"float fresnel = (f0 + (1.0 - f0) * grazing5) * glass;", "float fresnel = 0.0;"}}},
+    {"second facade tap",
+     {{"vec4 facade = 0.5 * (texture2D(baseTex, facadeUV + along) + texture2D(baseTex, facadeUV - along));",
+       "vec4 facade = texture2D(baseTex, facadeUV);"}}},
+    {"furniture layer", {{"f.shown = step(piece, 3.5) * step(t, tWall);", "f.shown = 0.0;"}}},
+    {"dressing", {{"inside = windowDressing(inside, room, entry, sun);", ""}}},
+    {"lights-off", {{"return room.h1.w >= DARK_SHARE;", "return true;"}}},
+    {"corner windows", {{"bool outside = (hitX", "bool outside = false && (hitX"}}},
+    {"far-room fade", {{"inside = distantRoom(inside, room, entry);", ""}}},
+};
+
+std::string withoutFeature(std::string shader, const Feature &f)
+{
+    for (const Edit &edit : f.edits) {
+        size_t at = shader.find(edit.line);
+        if (at == std::string::npos)
+            throw std::runtime_error(std::string("FLight.glsl no longer has the line of ") +
+                                     f.name + ": " + edit.line);
+        shader.replace(at, strlen(edit.line), edit.neutral);
+    }
+    return shader;
+}
+
+// Installs a viewer into a new directory; with a fragment stage given, that
+// replaces the viewer's own.
+std::string installPair(const std::string &fragment = "")
+{
+    std::string dir = makeTempDir();
+    installViewer(dir);
+    if (!fragment.empty())
+        writeFile(dir + "/FLight.glsl", fragment);
+    return dir;
+}
+
+// The cost of each feature: the viewer's pair against the pair without it,
+// in turns, by processor time, at every view.
+void printCostTable(int rounds, int frames)
+{
+    std::vector<Pair> pairs{{"all features", installPair()}};
+    const std::string shader = readAll(pairs[0].dir + "/FLight.glsl");
+    for (const Feature &f : features)
+        pairs.push_back({f.name, installPair(withoutFeature(shader, f))});
+
+    std::vector<std::vector<FrameFigures>> byView;
+    for (const View &view : views)
+        byView.push_back(timePairs(pairs, view, rounds, frames));
+
+    printf("cost of each feature: processor time per frame without it, against all features\n"
+           "(medians of %d alternating rounds of %d frames)\n", rounds, frames);
+    printf("%-28s", "feature");
+    for (const View &view : views)
+        printf(" %19s", view.name);
+    printf("\n");
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        printf("%-28s", pairs[i].name);
+        for (const auto &figures : byView) {
+            double all = figures[0].cpuMs, cost = all - figures[i].cpuMs;
+            if (i == 0)
+                printf(" %10.1f ms       ", all);
+            else
+                printf(" %+7.1f ms (%+4.0f%%)", cost, 100 * cost / all);
+        }
+        printf("\n");
+    }
+    for (const Pair &pair : pairs)
+        removeTree(pair.dir);
+}
+
+// Start-up, the three pairs at the three views, and memory.
+void printFigures(int rounds, int frames)
+{
+    std::string textbook = installPair(), plain = installPair(plainFragmentShader);
     for (const char *file : {"/VLight.glsl", "/FLight.glsl"})
         writeFile(textbook + file, readAll(TEXTBOOK_DIR + std::string(file)));
     writeFile(plain + "/VLight.glsl", plainVertexShader);
-    writeFile(plain + "/FLight.glsl", plainFragmentShader);
+    const std::vector<Pair> pairs{{"viewer's pair", installPair()},
+                                  {"textbook pair", textbook},
+                                  {"plain pair", plain}};
 
     std::vector<double> startups;
     for (int i = 0; i < startupRuns; ++i)
-        startups.push_back(startupSeconds(interior));
-    // The pairs take turns, so that a change in the machine's load falls on
-    // all of them alike.
-    std::vector<FrameFigures> interiorRounds, textbookRounds, plainRounds;
-    for (int round = 0; round < frameRounds; ++round) {
-        interiorRounds.push_back(frameFigures(interior));
-        textbookRounds.push_back(frameFigures(textbook));
-        plainRounds.push_back(frameFigures(plain));
-    }
-    FrameFigures interiorFrames = medianFigures(interiorRounds);
-    FrameFigures textbookFrames = medianFigures(textbookRounds);
-    FrameFigures plainFrames = medianFigures(plainRounds);
-    long decoded = decodedTextureBytes(interior);
-
+        startups.push_back(startupSeconds(pairs[0].dir));
     printf("viewer at 1024 x 1024, Mesa software renderer\n");
-    printf("%-44s %10s\n", "measure", "value");
-    printf("%-44s %8.0f ms   (median of %d; min %.0f, max %.0f)\n",
-           "start to first frame on screen", median(startups) * 1000, startupRuns,
+    printf("start to first frame on screen: %.0f ms (median of %d; min %.0f, max %.0f)\n\n",
+           median(startups) * 1000, startupRuns,
            *std::min_element(startups.begin(), startups.end()) * 1000,
            *std::max_element(startups.begin(), startups.end()) * 1000);
-    const struct {
-        const char *name;
-        const FrameFigures &f;
-    } pairs[] = {{"viewer's pair", interiorFrames},
-                 {"textbook interior-mapping pair", textbookFrames},
-                 {"plain one-texture pair", plainFrames}};
-    for (const auto &pair : pairs)
-        printf("frame, %-37s %8.1f ms   (%.1f ms of processor time; medians of %d x %d)\n",
-               pair.name, pair.f.frameMs, pair.f.cpuMs, frameRounds, framesTimed);
-    printf("%-44s %8.2f x   (processor time %.2f x)\n", "viewer's pair / textbook pair",
-           interiorFrames.frameMs / textbookFrames.frameMs, interiorFrames.cpuMs / textbookFrames.cpuMs);
-    printf("%-44s %8.2f x\n", "viewer's pair / plain pair", interiorFrames.frameMs / plainFrames.frameMs);
-    printf("%-44s %8.1f MiB\n", "peak resident memory after start-up",
-           interiorFrames.peakBytes / 1048576.0);
-    printf("%-44s %8.1f MiB\n", "resident memory while running",
-           interiorFrames.currentBytes / 1048576.0);
-    printf("%-44s %8.1f MiB\n", "decoded texture data (49 images)", decoded / 1048576.0);
 
-    for (const std::string &dir : {interior, textbook, plain})
-        removeTree(dir);
+    printf("frame times, ms: wall-clock / processor (medians of %d alternating rounds of %d frames)\n",
+           rounds, frames);
+    printf("%-10s %15s %15s %15s   %-26s %s\n", "view", pairs[0].name, pairs[1].name,
+           pairs[2].name, "viewer's / textbook", "viewer's / plain");
+    FrameFigures memory{};
+    for (const View &view : views) {
+        std::vector<FrameFigures> f = timePairs(pairs, view, rounds, frames);
+        printf("%-10s %6.1f / %6.1f %6.1f / %6.1f %6.1f / %6.1f   %5.2f x / %5.2f x         %5.2f x / %5.2f x\n",
+               view.name, f[0].frameMs, f[0].cpuMs, f[1].frameMs, f[1].cpuMs, f[2].frameMs,
+               f[2].cpuMs, f[0].frameMs / f[1].frameMs, f[0].cpuMs / f[1].cpuMs,
+               f[0].frameMs / f[2].frameMs, f[0].cpuMs / f[2].cpuMs);
+        memory = f[0];
+    }
+    printf("\npeak resident memory after start-up: %.1f MiB\n", memory.peakBytes / 1048576.0);
+    printf("resident memory while running:       %.1f MiB\n", memory.currentBytes / 1048576.0);
+    printf("decoded texture data (49 images):    %.1f MiB\n",
+           decodedTextureBytes(pairs[0].dir) / 1048576.0);
+    for (const Pair &pair : pairs)
+        removeTree(pair.dir);
+}
+
+// Shader pairs of one's own (directories holding VLight.glsl and
+// FLight.glsl) against each other, by processor time, at the three views:
+// for trying a change to the pair.
+void printComparison(const std::vector<std::string> &pairDirs, int rounds, int frames)
+{
+    std::vector<Pair> pairs;
+    for (const std::string &source : pairDirs) {
+        std::string dir = installPair();
+        for (const char *file : {"/VLight.glsl", "/FLight.glsl"})
+            writeFile(dir + file, readAll(source + file));
+        pairs.push_back({source.c_str(), dir});
+    }
+    printf("processor time per frame, ms (medians of %d alternating rounds of %d frames)\n",
+           rounds, frames);
+    for (const View &view : views) {
+        std::vector<FrameFigures> f = timePairs(pairs, view, rounds, frames);
+        printf("%-10s", view.name);
+        for (size_t i = 0; i < pairs.size(); ++i)
+            printf("  %s %.1f (%.2f x)", pairs[i].name, f[i].cpuMs, f[i].cpuMs / f[0].cpuMs);
+        printf("\n");
+    }
+    for (const Pair &pair : pairs)
+        removeTree(pair.dir);
+}
+
+}  // namespace
+
+// viewer_bench            start-up, frame times at three views, memory
+// viewer_bench costs      the cost of each feature of the viewer's pair
+// viewer_bench compare DIR...   shader pairs in those directories
+int main(int argc, char **argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "costs")
+        printCostTable(costRounds, costFrames);
+    else if (mode == "compare")
+        printComparison(std::vector<std::string>(argv + 2, argv + argc), costRounds, costFrames);
+    else
+        printFigures(frameRounds, framesTimed);
     return 0;
 }

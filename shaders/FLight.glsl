@@ -239,6 +239,12 @@ Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
 
 // --- the room's light ---------------------------------------------------------------
 
+// Whether the room's lamp is on.
+bool lampOn(Room room)
+{
+    return room.h1.w >= DARK_SHARE;
+}
+
 // A room's lamp is on or off. The room map's alpha is the share of each
 // texel's light that does NOT come from the lamp, so a room without its
 // lamp keeps only the daylight from its window, which fades with depth.
@@ -247,7 +253,7 @@ Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
 // tint of its own, and all are darker than the sunlit facade.
 vec3 roomLight(vec4 seen, vec4 layer, Room room, Surface s, Layer f, vec3 rd)
 {
-    bool lit = room.h1.w >= DARK_SHARE;
+    bool lit = lampOn(room);
     vec3 tint = mix(COOL_TINT, WARM_TINT, room.h2.y) * INTERIOR_EXPOSURE;
     float daylight = mix(1.4, 0.3, ramp(0.0, 1.0, s.depth));
     vec3 inside = seen.rgb * (lit ? 1.0 : min(seen.a * daylight, 1.0));
@@ -312,7 +318,7 @@ float farShare(Room room, vec2 entry)
 // with the daylight its alpha leaves.
 vec3 distantRoom(vec3 inside, vec4 far, Room room, float share)
 {
-    bool lit = room.h1.w >= DARK_SHARE;
+    bool lit = lampOn(room);
     vec3 tint = mix(COOL_TINT, WARM_TINT, room.h2.y) * INTERIOR_EXPOSURE;
     return mix(inside, far.rgb * (lit ? 1.0 : min(far.a * FAR_DAYLIGHT, 1.0)) * tint, share);
 }
