@@ -46,8 +46,10 @@ uniform vec4 lightColor;
 varying vec2 facadeUV;       // facade coordinates (texture set 0)
 varying vec3 viewRay;        // world-space ray from the eye through this point
 varying vec3 faceNormal;     // the face's outward normal
-varying vec3 across;         // the facade's frame: to the right seen from outside,
-varying vec3 up;             // and up the wall
+varying vec3 seenNormal;     // the normal on the side the eye is on
+varying vec3 sunDir;         // unit direction towards the sun
+varying vec4 faceLight;      // rgb: the open sky's and the ground's light on the
+                             // face; a: the sun's, by its angle
 varying vec4 roomEntry;      // xy: this point in rooms along (across, up); z: its
                              // height in world units; w: a code of the face
 varying vec3 roomRay;        // the view ray in rooms along (across, up, inwards)
@@ -75,8 +77,6 @@ const float PLAIN_WALL_HEIGHT = 0.8; // a wall's finish above its furniture
 const vec3 ZENITH = vec3(0.20, 0.40, 0.78);
 const vec3 HORIZON = vec3(0.78, 0.86, 0.94);
 const vec3 FAR_GROUND = vec3(0.40, 0.46, 0.30);
-const vec3 SKY_FILL = vec3(0.50, 0.56, 0.66);   // light from the open sky
-const vec3 GROUND_BOUNCE = vec3(0.40, 0.38, 0.32); // light from the ground
 const vec3 SUN_LIGHT = vec3(0.78, 0.74, 0.66);
 const float SUN_GLINT = 6.0;
 const float CLEAR_F0 = 0.04;        // head-on reflectance of clear glass
@@ -102,10 +102,31 @@ vec4 hash4(vec3 cell)
     return fract((h.xxyz + h.yzzw) * h.zywx);
 }
 
-// 0 below a, 1 above b, linear between: a cheap smoothstep.
+// 0 below a, 1 above b, linear between: a cheap smoothstep (a and b are
+// constants, so the division folds away).
 float ramp(float a, float b, float x)
 {
-    return clamp((x - a) / (b - a), 0.0, 1.0);
+    return clamp((x - a) * (1.0 / (b - a)), 0.0, 1.0);
+}
+
+// The facade's frame, from the face's normal: `across` runs to the right
+// seen from outside, `up` up the wall (along -z on the roof and +z on the
+// underside, where the normal is +-y).
+vec3 facadeAcross(vec3 n)
+{
+    return vec3(n.z + n.y * n.y, 0.0, -n.x);
+}
+vec3 facadeUp(vec3 n)
+{
+    return vec3(0.0, 1.0 - abs(n.y), -n.y);
+}
+
+// A direction from the room's centre, given in the facade's frame
+// (across, up, inwards), in world axes: the room map is addressed so.
+vec3 fromFacadeFrame(vec3 q)
+{
+    vec3 n = faceNormal;
+    return facadeAcross(n) * q.x + facadeUp(n) * q.y - n * q.z;
 }
 
 // --- the room's box ---------------------------------------------------------------
@@ -156,7 +177,7 @@ struct BoxExit {
 // through the building, which makes the building's shadow.
 BoxExit boxExit(vec3 origin, vec3 dir, vec3 lo, vec3 hi)
 {
-    vec3 perStep = 1.0 / mix(-max(abs(dir), MIN_STEP), max(abs(dir), MIN_STEP), step(0.0, dir));
+    vec3 perStep = 1.0 / mix(dir, vec3(MIN_STEP), step(abs(dir), vec3(MIN_STEP)));
     vec3 tMin = (lo - origin) * perStep;
     vec3 tMax = (hi - origin) * perStep;
     vec3 tIn = min(tMin, tMax);
@@ -182,27 +203,26 @@ struct Surface {
 // furniture, since the map's wall there belongs to an inner room.
 Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e)
 {
-    vec3 n = faceNormal;
     bool flatFace = roomGrid.w > 0.5;
-    vec2 gridLo = min(roomGrid.xy, 0.0);
-    vec2 gridHi = max(roomGrid.xy, 0.0);
+    float ny = faceNormal.y;
     vec3 hit = vec3(entry + ray.xy * e.t, ray.z * e.t);
     vec3 q = 2.0 * ((hit - vec3(room.lo, 0.0)) * vec3(room.perSize, 1.0 / room.depth) - lookFrom);
 
-    vec2 farWall = mix(room.lo, room.lo + room.size, step(0.0, ray.xy));
+    // The wall met lies in a neighbouring facade when the hit point is on
+    // the grid's edge along that wall's axis; side walls of the walls'
+    // rooms (x), and on the roof and the underside also their ends (y).
+    vec2 toEdge = min(hit.xy - min(roomGrid.xy, 0.0), max(roomGrid.xy, 0.0) - hit.xy);
     bool hitX = e.tOut.x <= min(e.tOut.y, e.tOut.z);
     bool hitY = !hitX && e.tOut.y <= e.tOut.z && flatFace;
-    bool outside = (hitX && (farWall.x <= gridLo.x || farWall.x >= gridHi.x))
-                || (hitY && (farWall.y <= gridLo.y || farWall.y >= gridHi.y));
-    vec2 onWall = flatFace ? vec2(hitX ? q.y : q.x, -q.z * n.y) : vec2(q.z, q.y);
-    vec3 plain = flatFace ? vec3(q.xy, -PLAIN_WALL_HEIGHT * n.y) : vec3(q.x, PLAIN_WALL_HEIGHT, q.z);
-    q = outside ? plain : q;
+    bool outside = (hitX && toEdge.x < 0.001) || (hitY && toEdge.y < 0.001);
+    vec2 onWall = flatFace ? vec2(hitX ? q.y : q.x, -q.z * ny) : q.zy;
+    vec3 plain = flatFace ? vec3(q.xy, -PLAIN_WALL_HEIGHT * ny) : vec3(q.x, PLAIN_WALL_HEIGHT, q.z);
     // Distance outside the window's opening (negative inside), in wall units.
     vec2 fromOpening = abs(onWall - vec2(0.0, 0.12)) - vec2(0.55, 0.47);
     float opening = max(fromOpening.x, fromOpening.y);
 
     Surface s;
-    s.look = across * q.x + up * q.y - n * q.z;
+    s.look = fromFacadeFrame(outside ? plain : q);
     s.depth = hit.z;
     s.window = outside ? ramp(0.01, -0.01, opening) : 0.0;
     s.frame = outside ? ramp(0.08, 0.06, opening) : 0.0;
@@ -232,7 +252,7 @@ Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
     vec2 corner = vec2(mod(piece, 2.0), floor(piece * 0.5)) * 2.0 - 1.0;
     float turned = room.h2.x < 0.5 ? -1.0 : 1.0;
     vec2 sheet = corner * CELL_PITCH + CELL_HALF * vec2(inRoom.x * turned, inRoom.y);
-    f.look = faceNormal + across * sheet.x + up * sheet.y;
+    f.look = fromFacadeFrame(vec3(sheet, -1.0));
     f.shown = step(piece, 3.5) * step(t, tWall);
     return f;
 }
@@ -245,22 +265,26 @@ bool lampOn(Room room)
     return room.h1.w >= DARK_SHARE;
 }
 
+// Each room has a warm or cool tint of its own, and all are darker than
+// the sunlit facade.
+vec3 roomTint(Room room)
+{
+    return mix(COOL_TINT, WARM_TINT, room.h2.y) * INTERIOR_EXPOSURE;
+}
+
 // A room's lamp is on or off. The room map's alpha is the share of each
 // texel's light that does NOT come from the lamp, so a room without its
 // lamp keeps only the daylight from its window, which fades with depth.
 // A window out (edge rooms) shows the sky: a cheaper gradient than the
-// reflected sky, since the window is small. Each room has a warm or cool
-// tint of its own, and all are darker than the sunlit facade.
+// reflected sky, since the window is small.
 vec3 roomLight(vec4 seen, vec4 layer, Room room, Surface s, Layer f, vec3 rd)
 {
     bool lit = lampOn(room);
-    vec3 tint = mix(COOL_TINT, WARM_TINT, room.h2.y) * INTERIOR_EXPOSURE;
-    float daylight = mix(1.4, 0.3, ramp(0.0, 1.0, s.depth));
-    vec3 inside = seen.rgb * (lit ? 1.0 : min(seen.a * daylight, 1.0));
+    vec3 inside = seen.rgb * (lit ? 1.0 : min(seen.a * mix(1.4, 0.3, ramp(0.0, 1.0, s.depth)), 1.0));
     vec3 lookOut = mix(HORIZON, ZENITH, max(rd.y, 0.0));
-    inside = mix(inside, mix(vec3(0.92), lookOut, s.window / max(s.frame, MIN_STEP)), s.frame);
+    inside = mix(mix(inside, vec3(0.92), s.frame), lookOut, s.window);
     float furnitureLight = lit ? 1.0 : 0.5 * mix(1.4, 0.3, ramp(0.0, 1.0, f.depth));
-    return mix(inside, layer.rgb * furnitureLight, f.shown * (1.0 - layer.a)) * tint;
+    return mix(inside, layer.rgb * furnitureLight, f.shown * (1.0 - layer.a)) * roomTint(room);
 }
 
 // --- the dressing at the window ------------------------------------------------------
@@ -291,26 +315,27 @@ Dressing windowDressing(Room room, vec2 entry)
                     mix(vec2(0.0, 1.0), vec2(1.0, 0.0), second), blind);
     vec2 sheet = cell * CELL_PITCH + CELL_HALF * (2.0 * mix(curtainAt, blindAt, blind) - 1.0);
     Dressing d;
-    d.look = faceNormal + across * sheet.x + up * sheet.y;
+    d.look = fromFacadeFrame(vec3(sheet, -1.0));
     d.shown = max(blind, curtain);
     return d;
 }
 
-// The dressing over the room where it hangs and is opaque, lit by the
+// The dressing over the room where it hangs and is opaque, in the
 // daylight on the face.
-vec3 dressed(vec3 inside, vec4 layer, float shown, vec3 sun)
+vec3 dressed(vec3 inside, vec4 layer, float shown)
 {
-    float daylit = 0.6 + 0.4 * max(dot(faceNormal, sun), 0.0);
-    return mix(inside, layer.rgb * daylit, shown * (1.0 - layer.a));
+    return mix(inside, layer.rgb * (0.6 + 0.4 * faceLight.a), shown * (1.0 - layer.a));
 }
 
 // How far a room is on its way to its far colour: rooms only a few pixels
 // across show a flat colour instead of details that would flicker as the
 // eye moves. Each room turns at a threshold of its own, so that no line
-// runs across the facade where they all change.
-float farShare(Room room, vec2 entry)
+// runs across the facade where they all change. `footprint` is the
+// pixel's extent on the facade, in facade coordinates.
+float farShare(Room room, vec2 footprint)
 {
-    float tiny = ramp(0.1, 0.3, max(fwidth(entry.x), fwidth(entry.y)));
+    vec2 inRooms = footprint * abs(roomGrid.xy);
+    float tiny = ramp(0.1, 0.3, max(inRooms.x, inRooms.y));
     return tiny > fract(room.h1.z * 5.0) ? tiny : 0.0;
 }
 
@@ -318,9 +343,8 @@ float farShare(Room room, vec2 entry)
 // with the daylight its alpha leaves.
 vec3 distantRoom(vec3 inside, vec4 far, Room room, float share)
 {
-    bool lit = lampOn(room);
-    vec3 tint = mix(COOL_TINT, WARM_TINT, room.h2.y) * INTERIOR_EXPOSURE;
-    return mix(inside, far.rgb * (lit ? 1.0 : min(far.a * FAR_DAYLIGHT, 1.0)) * tint, share);
+    return mix(inside, far.rgb * (lampOn(room) ? 1.0 : min(far.a * FAR_DAYLIGHT, 1.0)) * roomTint(room),
+               share);
 }
 
 // --- the facade and its glass ---------------------------------------------------------
@@ -337,9 +361,9 @@ vec3 analyticSky(vec3 r)
 }
 
 // The sun's highlight along unit direction r: cos^256, by squaring.
-float sunGlint(vec3 r, vec3 sun)
+float sunGlint(vec3 r)
 {
-    float c = max(dot(r, sun), 0.0);
+    float c = max(dot(r, sunDir), 0.0);
     c *= c; c *= c; c *= c; c *= c;
     c *= c; c *= c; c *= c; c *= c;
     return c;
@@ -348,30 +372,28 @@ float sunGlint(vec3 r, vec3 sun)
 // The facade laid over the room by its alpha and lit by the sun and the
 // open sky (darker near the ground). Where it is glass (alpha up to one
 // half) it reflects the sky by Schlick's Fresnel term: faintly head-on,
-// strongly at grazing angles; tinted glass reflects more. Two taps a
-// quarter of the pixel's footprint either side of its centre, along the
-// footprint's long axis, average what one tap would alias where the
-// facade is minified (far off, or at a grazing angle).
-vec3 facadeAndGlass(vec3 inside, vec3 rd, vec3 sun)
+// strongly at grazing angles; tinted glass reflects more, and the sun
+// glints on glass only. Two taps a quarter of the pixel's footprint
+// either side of its centre, along the footprint's long axis, average
+// what one tap would alias where the facade is minified (far off, or at a
+// grazing angle).
+vec3 facadeAndGlass(vec3 inside, vec3 rd, vec2 dx, vec2 dy)
 {
-    vec2 dx = dFdx(facadeUV);
-    vec2 dy = dFdy(facadeUV);
     vec2 along = 0.25 * (dot(dx, dx) > dot(dy, dy) ? dx : dy);
     vec4 facade = 0.5 * (texture2D(baseTex, facadeUV + along) + texture2D(baseTex, facadeUV - along));
-    vec3 nl = dot(faceNormal, rd) > 0.0 ? -faceNormal : faceNormal;   // faces are seen from both sides
     float nearGround = mix(0.62, 1.0, ramp(0.0, 0.45, roomEntry.z));
-    vec3 ambient = mix(GROUND_BOUNCE, SKY_FILL, 0.5 + 0.5 * nl.y) * nearGround;
-    vec3 wall = facade.rgb * lightColor.rgb * (ambient + SUN_LIGHT * max(dot(nl, sun), 0.0));
+    vec3 wall = facade.rgb * (faceLight.rgb * nearGround + SUN_LIGHT * lightColor.rgb * faceLight.a);
 
-    vec3 mirrored = reflect(rd, nl);
-    float glass = clamp(2.0 * (1.0 - facade.a), 0.0, 1.0);
+    float facing = -dot(rd, seenNormal);
+    vec3 mirrored = rd + (2.0 * facing) * seenNormal;
+    float glass = clamp(2.0 - 2.0 * facade.a, 0.0, 1.0);
     float f0 = mix(CLEAR_F0, TINTED_F0, ramp(0.2, 0.4, facade.a));
-    float grazing = 1.0 - max(dot(-rd, nl), 0.0);
+    float grazing = 1.0 - max(facing, 0.0);
     float grazing5 = grazing * grazing;
     grazing5 *= grazing5 * grazing;
     float fresnel = (f0 + (1.0 - f0) * grazing5) * glass;
     return mix(mix(inside, wall, facade.a), analyticSky(mirrored), fresnel)
-         + lightColor.rgb * (SUN_GLINT * sunGlint(mirrored, sun) * fresnel);
+         + lightColor.rgb * (SUN_GLINT * fresnel * sunGlint(mirrored));
 }
 
 // --- the sky and the ground ------------------------------------------------------------
@@ -394,7 +416,7 @@ vec3 skyLook(vec3 rd)
 // building.
 vec3 tileLook(vec3 ground)
 {
-    vec2 tile = fract(ground.xz / GROUND_TILE + 0.5) * 2.0 - 1.0;
+    vec2 tile = fract(ground.xz * (1.0 / GROUND_TILE) + 0.5) * 2.0 - 1.0;
     return vec3(tile.x, -1.0, tile.y);
 }
 
@@ -415,7 +437,7 @@ vec3 skyAndGround(vec4 sky, vec4 tile, vec3 ground, vec3 rd, float shadowChord)
     float contact = mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));
     float shadow = ramp(0.0, SHADOW_SOFTNESS, shadowChord);
     bool groundSeen = camPos.y > 0.0 && rd.y < 0.0;
-    return groundSeen ? field * contact * mix(1.0, SHADOW_LIGHT, shadow) : sky.rgb;
+    return groundSeen ? field * (contact * mix(1.0, SHADOW_LIGHT, shadow)) : sky.rgb;
 }
 
 // --- the whole ------------------------------------------------------------------------
@@ -424,7 +446,6 @@ void main()
 {
     bool sky = useWalls == 0;
     vec3 rd = normalize(viewRay);
-    vec3 sun = normalize(lightPos.xyz - BUILDING_CENTRE * lightPos.w);
 
     // The room: its box, and the ray through it from the facade.
     vec2 entry = roomEntry.xy;
@@ -434,13 +455,16 @@ void main()
 
     // One ray-box test for both passes: through the room, or from the
     // ground towards the sun through the building.
-    BoxExit e = boxExit(sky ? ground : vec3(entry, 0.0), sky ? sun : ray,
+    BoxExit e = boxExit(sky ? ground : vec3(entry, 0.0), sky ? sunDir : ray,
                         sky ? vec3(0.0) : vec3(room.lo, 0.0),
                         sky ? vec3(1.0) : vec3(room.lo + room.size, room.depth));
     Surface surface = roomSurface(room, entry, ray, e);
     Layer furniture = furnitureLayer(room, entry, ray, e.t);
     Dressing dressing = windowDressing(room, entry);
-    float far = farShare(room, entry);
+    // The pixel's footprint on the facade.
+    vec2 dx = dFdx(facadeUV);
+    vec2 dy = dFdy(facadeUV);
+    float far = farShare(room, abs(dx) + abs(dy));
 
     // The two shared lookups. The second reads one cell of the sheet: the
     // far colour for a room turning distant, else the dressing where it
@@ -454,9 +478,9 @@ void main()
     float detail = distant ? 0.0 : 1.0;
     furniture.shown *= detail * (1.0 - dressing.shown);
     vec3 inside = roomLight(seen, layer, room, surface, furniture, rd);
-    inside = dressed(inside, layer, dressing.shown * detail, sun);
+    inside = dressed(inside, layer, dressing.shown * detail);
     inside = distantRoom(inside, layer, room, far);
-    vec3 building = facadeAndGlass(inside, rd, sun);
+    vec3 building = facadeAndGlass(inside, rd, dx, dy);
 
     gl_FragColor = vec4(sky ? skyAndGround(seen, layer, ground, rd, e.chord) : building, 1.0);
 }
