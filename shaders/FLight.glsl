@@ -12,15 +12,24 @@
 // room by its alpha: opaque wall, or glass.
 //
 // main() reads top to bottom as the technique: the room's box, where the
-// ray meets it, the furniture layer, the cube-map lookups, the room's
-// light, the dressing at the window, the facade and its glass; and, on the
-// sky sphere (useWalls = 0), the sky and the ground with its shade and the
-// building's shadow.
+// ray meets it, the furniture layer, the dressing at the window, the
+// cube-map lookups, the room's light, the distant room, the facade and its
+// glass; and, on the sky sphere (useWalls = 0), the sky and the ground with
+// its shade and the building's shadow.
+//
+// The look comes from the textures. The room map's face that looks out
+// through the facade is never seen as a wall; it holds a sheet of 3 x 3
+// cells in (across, up) face coordinates: the four furniture pieces in the
+// corners, a blind (top) and curtains (bottom) drawn closed, a second blind
+// (right) and second curtains (left), and in the centre the flat colour a
+// distant room fades to. Plain cube maps (one colour, alpha 255) make plain
+// rooms: nothing in the sheet is opaque, and the far colour is the room's.
 //
 // Both passes run through the same code: a software renderer runs both
 // sides of every branch for every fragment, and a texture fetch costs its
 // memory traffic even where it is masked. So the two passes share their
-// two cube-map fetches (the room's surface or the sky; the furniture or the
+// two cube-map fetches (the room's surface or the sky; one cell of the
+// sheet, which is the furniture, the dressing or the far colour, or the
 // ground tile) and one ray-box test (through the room, or from the ground
 // towards the sun through the building). The functions below return
 // directions; main makes the fetches and picks each pass's result at the
@@ -56,12 +65,12 @@ const float MERGED_SHARE = 0.3;     // pairs of windows that share one room
 const float MIN_DEPTH = 0.5;        // room depth range, in rooms
 const float MAX_DEPTH = 1.5;
 const float DARK_SHARE = 0.3;       // rooms whose light is off
-const float ATLAS_HALF = 0.47;      // half a furniture quarter, less a margin (texgen: kAtlasHalf)
+const float CELL_PITCH = 0.6666667; // the sheet's cells: centres apart (texgen: kCellPitch)
+const float CELL_HALF = 0.32;       // and the half-size read of each (texgen: kCellHalf)
 const float INTERIOR_EXPOSURE = 0.72; // rooms are darker than the sunlit facade
 const vec3 WARM_TINT = vec3(1.0, 0.94, 0.84);
 const vec3 COOL_TINT = vec3(0.90, 0.95, 1.0);
-const vec3 ROOM_AVERAGE = vec3(0.50, 0.45, 0.38);
-const vec3 BLIND_COLOR = vec3(0.86, 0.84, 0.78);
+const float FAR_DAYLIGHT = 0.5;     // an unlit distant room's daylight, times the far colour's alpha
 const float PLAIN_WALL_HEIGHT = 0.8; // a wall's finish above its furniture
 const vec3 WINDOW_FRAME = vec3(0.92);  // the frame of an edge room's window out
 
@@ -129,7 +138,7 @@ struct Room {
     vec2 perSize;   // 1 / size
     float depth;    // how far it reaches into the building, in rooms
     vec4 h1;        // its numbers: depth, furniture depth, piece, light
-    vec4 h2;        // and: piece turned, tint, dressing, dressing's extent
+    vec4 h2;        // and: piece turned and second dressing, tint, dressing, its extent
 };
 
 // The room behind a point of the facade (in rooms along across and up).
@@ -231,10 +240,9 @@ struct Layer {
 
 // Furniture is a cut-out picture standing across the room at a depth of
 // its own, in front of the back wall: one more plane for the ray to meet.
-// The room map's face that looks out through the facade is never seen as
-// a wall, so it holds four pieces, one per quarter; the room shows one of
+// The sheet holds four pieces, one per corner cell; the room shows one of
 // them, perhaps mirrored, or none (piece 4). Inside the box the layer's
-// point stays within its quarter of that face.
+// point stays within its cell.
 Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
 {
     Layer f;
@@ -242,10 +250,10 @@ Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
     float t = f.depth / ray.z;
     vec2 inRoom = 2.0 * ((entry + ray.xy * t - room.lo) * room.perSize - lookFrom.xy);
     float piece = floor(room.h1.z * 5.0);
-    float row = floor(piece * 0.5);
-    vec2 quarter = vec2(piece - 2.0 * row, row) - 0.5;
-    float turned = room.h2.x < 0.5 ? -ATLAS_HALF : ATLAS_HALF;
-    f.look = fromFacadeFrame(vec3(quarter + inRoom * vec2(turned, ATLAS_HALF), -1.0));
+    vec2 corner = vec2(mod(piece, 2.0), floor(piece * 0.5)) * 2.0 - 1.0;
+    float turned = room.h2.x < 0.5 ? -1.0 : 1.0;
+    vec2 sheet = corner * CELL_PITCH + CELL_HALF * vec2(inRoom.x * turned, inRoom.y);
+    f.look = fromFacadeFrame(vec3(sheet, -1.0));
     f.shown = step(piece, 3.5) * step(t, tWall);
     return f;
 }
@@ -291,32 +299,62 @@ vec3 roomLight(vec4 seen, vec4 layer, Room room, Surface s, Layer f, vec3 rd)
 
 // --- the dressing at the window ------------------------------------------------------
 
-// Blinds (some pulled part way down) or curtains hang just behind the
-// glass of the walls' windows, too close to it to shift against it, so
-// they are drawn at the facade point itself, in the daylight on the face:
-// slats across, folds up and down. The roof and the underside have none.
-vec3 windowDressing(vec3 inside, Room room, vec2 entry)
+struct Dressing {
+    vec3 look;      // direction into the sheet's blind or curtains cell
+    float shown;    // 1 where the blind or a curtain hangs
+};
+
+// Blinds or curtains hang just behind the glass of the walls' windows, too
+// close to it to shift against it, so they are read at the facade point
+// itself. A blind covers one window and is pulled up part way: its lower
+// part shows, sill edge first. Curtains span the room, their halves slid
+// apart part way. A hash of the room picks none, blind or curtains, which
+// of the two of each, and how far. The roof and the underside have none.
+Dressing windowDressing(Room room, vec2 entry)
 {
     vec2 atGlass = (entry - room.lo) * room.perSize;
     float kind = roomGrid.w > 0.5 ? 0.0 : room.h2.z;
-    bool blinds = kind < 0.7;
-    float cover = blinds ? step(0.35, kind) * step(1.0 - mix(0.3, 0.95, room.h2.w), atGlass.y)
-                         : step(mix(0.28, 0.42, room.h2.w), abs(atGlass.x - 0.5));
-    vec3 cloth = mix(vec3(0.55, 0.20, 0.17), vec3(0.22, 0.32, 0.48), room.h2.x);
-    float fold = abs(fract(blinds ? atGlass.y * 14.0 : atGlass.x * 10.0) - 0.5);
-    vec3 dressing = (blinds ? BLIND_COLOR * (0.8 + 0.4 * fold) : cloth * (0.7 + 0.6 * fold))
-                  * (0.6 + 0.4 * faceLight.a);
-    return mix(inside, dressing, cover);
+    float second = step(0.5, room.h2.x);
+    float drop = mix(0.3, 0.95, room.h2.w);
+    vec2 blindAt = vec2(fract(entry.x), atGlass.y - 1.0 + drop);
+    float blind = step(0.35, kind) * step(kind, 0.7) * step(0.0, blindAt.y);
+    float open = mix(0.28, 0.42, room.h2.w);
+    vec2 curtainAt = vec2(atGlass.x + (atGlass.x < 0.5 ? open : -open), atGlass.y);
+    float curtain = step(0.7, kind) * step(open, abs(atGlass.x - 0.5));
+    vec2 cell = mix(mix(vec2(0.0, -1.0), vec2(-1.0, 0.0), second),
+                    mix(vec2(0.0, 1.0), vec2(1.0, 0.0), second), blind);
+    vec2 sheet = cell * CELL_PITCH + CELL_HALF * (2.0 * mix(curtainAt, blindAt, blind) - 1.0);
+    Dressing d;
+    d.look = fromFacadeFrame(vec3(sheet, -1.0));
+    d.shown = max(blind, curtain);
+    return d;
 }
 
-// A room only a few pixels across shows its average colour instead of
-// details that would flicker as the eye moves. `footprint` is the pixel's
-// extent on the facade, in facade coordinates.
-vec3 distantRoom(vec3 inside, Room room, vec2 footprint)
+// The dressing over the room where it hangs and is opaque, in the
+// daylight on the face.
+vec3 dressed(vec3 inside, vec4 layer, float shown)
+{
+    return mix(inside, layer.rgb * (0.6 + 0.4 * faceLight.a), shown * (1.0 - layer.a));
+}
+
+// How far a room is on its way to its far colour: rooms only a few pixels
+// across show a flat colour instead of details that would flicker as the
+// eye moves. Each room turns at a threshold of its own, so that no line
+// runs across the facade where they all change. `footprint` is the
+// pixel's extent on the facade, in facade coordinates.
+float farShare(Room room, vec2 footprint)
 {
     vec2 inRooms = footprint * abs(roomGrid.xy);
     float tiny = ramp(0.1, 0.3, max(inRooms.x, inRooms.y));
-    return mix(inside, ROOM_AVERAGE * (lampOn(room) ? 1.0 : 0.3) * roomTint(room), tiny);
+    return tiny > fract(room.h1.z * 5.0) ? tiny : 0.0;
+}
+
+// The room faded towards the far colour, the sheet's centre: lit, or
+// with the daylight its alpha leaves.
+vec3 distantRoom(vec3 inside, vec4 far, Room room, float share)
+{
+    return mix(inside, far.rgb * (lampOn(room) ? 1.0 : min(far.a * FAR_DAYLIGHT, 1.0)) * roomTint(room),
+               share);
 }
 
 // --- the facade and its glass ---------------------------------------------------------
@@ -432,17 +470,26 @@ void main()
                         sky ? vec3(1.0) : vec3(room.lo + room.size, room.depth));
     Surface surface = roomSurface(room, entry, ray, e);
     Layer furniture = furnitureLayer(room, entry, ray, e.t);
-
-    // The two shared lookups.
-    vec4 seen = textureCube(wallTex, sky ? skyLook(rd) : surface.look);
-    vec4 layer = textureCube(wallTex, sky ? tileLook(ground) : furniture.look);
-
+    Dressing dressing = windowDressing(room, entry);
     // The pixel's footprint on the facade.
     vec2 dx = dFdx(facadeUV);
     vec2 dy = dFdy(facadeUV);
+    float far = farShare(room, abs(dx) + abs(dy));
+
+    // The two shared lookups. The second reads one cell of the sheet: the
+    // far colour for a room turning distant, else the dressing where it
+    // hangs, else the furniture (so furniture does not show through gaps
+    // in a dressing).
+    bool distant = far > 0.0;
+    vec3 cell = distant ? faceNormal : dressing.shown > 0.5 ? dressing.look : furniture.look;
+    vec4 seen = textureCube(wallTex, sky ? skyLook(rd) : surface.look);
+    vec4 layer = textureCube(wallTex, sky ? tileLook(ground) : cell);
+
+    float detail = distant ? 0.0 : 1.0;
+    furniture.shown *= detail * (1.0 - dressing.shown);
     vec3 inside = roomLight(seen, layer, room, surface, furniture, rd);
-    inside = windowDressing(inside, room, entry);
-    inside = distantRoom(inside, room, abs(dx) + abs(dy));
+    inside = dressed(inside, layer, dressing.shown * detail);
+    inside = distantRoom(inside, layer, room, far);
     vec3 building = facadeAndGlass(inside, rd, dx, dy);
 
     gl_FragColor = vec4(sky ? skyAndGround(seen, layer, ground, rd, e.chord) : building, 1.0);

@@ -1,7 +1,8 @@
 // What the shader pair draws, against stored class maps of a few views on
 // calibration textures: each room cube-map slot a solid colour (rotated
-// through the palette by set, so that each face shows its own set), the
-// world's slots six more, and grey facades with an L-shaped opening whose
+// through the palette by set, so that each face shows its own set; the face
+// towards the facade holds furniture and opaque blinds and curtains in its
+// sheet of 3 x 3 cells), the world's slots six more, and grey facades with an L-shaped opening whose
 // width depends on the set. Grid samples are classed by hue, which the
 // lighting hardly changes: '0'..'5' room colour, 'a'..'f' world colour,
 // '#' facade, '?' none of these, '.' not checked (an edge ran near it when
@@ -56,15 +57,20 @@ RgbaImage calibrationImage(int set, int file)
         facade.rgba[texel * 4 + 3] = texel % size < 64 + 12 * set || texel / size >= 208 ? 255 : 0;
     if (file == 0)
         return facade;
-    const int k = file - 1;
+    const int k = file - 1, faceSize = 24, cell = faceSize / 3;
     Rgb c = palette[set == 6 ? 6 + k : (k + set) % 6];
-    RgbaImage face = makeSolidImage(16, c.r, c.g, c.b, 255);
-    // The face towards the facade (slot `set`) holds four pieces of
-    // furniture, one per quarter: each opaque (alpha 0) in one corner of its
-    // quarter only, so that a piece turned either way shows.
-    for (int texel = 0; set == k && texel < 256; ++texel)
-        if (texel % 8 < 4 && texel / 16 % 8 >= 4)
+    RgbaImage face = makeSolidImage(faceSize, c.r, c.g, c.b, 255);
+    // The face towards the facade (slot `set`): a piece of furniture in each
+    // corner cell, opaque (alpha 0) in one corner of it only, so that a piece
+    // turned either way shows; the blinds and curtains in the middle cells
+    // opaque; the centre clear.
+    for (int texel = 0; set == k && texel < faceSize * faceSize; ++texel) {
+        const int i = texel % faceSize, j = texel / faceSize;
+        const bool middleColumn = i / cell == 1, middleRow = j / cell == 1;
+        if (middleColumn != middleRow ||
+            (!middleColumn && !middleRow && i % cell < cell / 2 && j % cell >= cell / 2))
             face.rgba[texel * 4 + 3] = 0;
+    }
     return face;
 }
 

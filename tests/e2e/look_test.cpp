@@ -1,8 +1,8 @@
 // Rules of the building's look, each checked on textures made to show it:
 // glass reflects more at grazing angles and alone glints in the sun, the
-// ground is a plane under the eye with a contact shade of its own reach, and
-// unlit rooms lose their lamp. (Rooms at an edge that see out, and the
-// furniture, show in the stored class maps.)
+// ground is a plane under the eye with a contact shade of its own reach,
+// unlit rooms lose their lamp, and plain maps give plain rooms. (Rooms at
+// an edge that see out, and the furniture, show in the stored class maps.)
 #include "harness.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +71,7 @@ struct LookCase {
     Textures textures;
     std::string keys, moreKeys;   // the views: after keys, then after moreKeys too
     std::function<void(const Screenshot &, const Screenshot &)> check;
+    int secondWindow = 0;         // the second view in a window this many pixels square
 };
 
 void PrintTo(const LookCase &c, std::ostream *os) { *os << c.name; }
@@ -126,6 +127,17 @@ const LookCase cases[] = {
          const auto [dim, bright] = std::minmax_element(room.begin(), room.end());
          EXPECT_GE(*bright, 5 * *dim);
      }},
+    // Plain cube maps give plain rooms: their colour, lit or dimmed, with no
+    // blinds, curtains or furniture; so does the building shrunk to a few
+    // pixels in a small window, where rooms fade to their far colour.
+    {"PlainMapsGivePlainRooms", {green, 255, grey, false, 0}, "", "",
+     [](const Screenshot &near, const Screenshot &small) {
+         std::vector<Rgb> seen = leftFaceRooms(near);
+         for (int y = 28; y <= 36; y += 4)
+             for (int x = 28; x <= 36; x += 4) seen.push_back(small.at(x, y));
+         for (Rgb c : seen)
+             EXPECT_GT(c.g, 2 * std::max(c.r, c.b)) << c.r << " " << c.g << " " << c.b;
+     }, 64},
 };
 
 class Look : public ViewerTest, public ::testing::WithParamInterface<LookCase> {};
@@ -139,6 +151,8 @@ TEST_P(Look, Rule)
     ASSERT_TRUE(waitForFrames(v, 1));
     ASSERT_TRUE(pressAndSettle(v, c.keys));
     const Screenshot first = grabWindow(v);
+    if (c.secondWindow > 0)
+        resizeWindow(v, c.secondWindow, c.secondWindow);
     ASSERT_TRUE(pressAndSettle(v, c.moreKeys));
     const Screenshot second = grabWindow(v);
     c.check(first, second);

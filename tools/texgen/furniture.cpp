@@ -159,3 +159,19 @@ Color furnitureTexel(int set, int piece, double x, double y, double aa) {
     // The room's lamp hangs above: tops catch more light than what is low.
     return shade(c, 0.75 + 0.25 * clamp01(0.5 * (y + 1.0)));
 }
+
+// Slats across the window, lighter and darker in turn.
+Color blindTexel(double y) {
+    constexpr Color kSlat = rgb(0.86, 0.84, 0.78);
+    constexpr double kSlatsPerWindow = 14.0;
+    const double v = 0.5 * (y + 1.0) * kSlatsPerWindow;
+    return shade(kSlat, 0.8 + 0.4 * std::fabs(v - std::floor(v) - 0.5));
+}
+
+// Cloth in vertical folds: red, or blue for the second curtains.
+Color curtainTexel(bool second, double x) {
+    constexpr double kFoldsPerRoom = 10.0;
+    const Color cloth = second ? rgb(0.22, 0.32, 0.48) : rgb(0.55, 0.20, 0.17);
+    const double u = 0.5 * (x + 1.0) * kFoldsPerRoom;
+    return shade(cloth, 0.7 + 0.6 * std::fabs(u - std::floor(u) - 0.5));
+}

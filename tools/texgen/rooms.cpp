@@ -3,7 +3,8 @@
 // item (door, picture, bookcase, window...). Everything is computed from the
 // 3D point on the room's surface, so the cube-map faces meet without seams
 // and nothing is mirrored when seen from inside. The face towards the
-// facade is never seen as a wall: it holds the furniture atlas.
+// facade is never seen as a wall: it holds the sheet of furniture, blinds,
+// curtains and the room's far colour (texture_layout.h).
 //
 // Alpha is the share of a texel's light that does not come from the room's
 // lamp (0 on the lamp itself), so that the shader can switch lights off.
@@ -387,28 +388,11 @@ RoomLight roomLight(const double p[3], const double n[3]) {
     return {0.42 * occlusion, 0.85 * irradiance * occlusion};
 }
 
-// The furniture atlas on the face of set `set` that looks out through the
-// facade; d points into that face. Alpha is 1 where no piece stands.
-Color furnitureAtlasTexel(int set, texlayout::Dir3 d, double aa) {
-    const double out = texlayout::dot(d, texlayout::faceNormal(set));
-    const double a = texlayout::dot(d, texlayout::facadeAcross(set)) / out;
-    const double b = texlayout::dot(d, texlayout::facadeUp(set)) / out;
-    const int piece = (a >= 0.0 ? 1 : 0) + (b >= 0.0 ? 2 : 0);
-    const double x = (a - (a >= 0.0 ? 0.5 : -0.5)) / texlayout::kAtlasHalf;
-    const double y = (b - (b >= 0.0 ? 0.5 : -0.5)) / texlayout::kAtlasHalf;
-    const double inside = boxCover(x, y, -1.0, -1.0, 1.0, 1.0, aa);
-    const Color c = furnitureTexel(set, piece, x, y, aa / texlayout::kAtlasHalf);
-    return {c.r, c.g, c.b, 1.0 - c.a * inside};
-}
-
-} // namespace
-
-Color roomTexel(int set, texlayout::Dir3 d, double aa) {
+// The room's walls, floor and ceiling: every face but the sheet.
+Color surfaceTexel(int set, texlayout::Dir3 d, double aa) {
     const RoomStyle &st = kStyles[set];
     const double ax = std::fabs(d.x), ay = std::fabs(d.y), az = std::fabs(d.z);
     const double m = std::max({ax, ay, az});
-    if (texlayout::dot(d, texlayout::faceNormal(set)) >= m)
-        return furnitureAtlasTexel(set, d, aa);
     const double p[3] = {d.x / m, d.y / m, d.z / m};
     double n[3] = {0.0, 0.0, 0.0};
     Surface surf;
@@ -428,4 +412,60 @@ Color roomTexel(int set, texlayout::Dir3 d, double aa) {
     const double total = light.ambient + light.lamp;
     const Color lit = over(shade(surf.color, total), surf.color, surf.emission);
     return {lit.r, lit.g, lit.b, light.ambient / total * (1.0 - surf.emission)};
+}
+
+// The sheet on the face of set `set` that looks out through the facade
+// (texture_layout.h); d points into that face. Alpha is 1 where the room
+// shows through.
+Color sheetTexel(int set, texlayout::Dir3 d, double aa, Color far) {
+    const double out = texlayout::dot(d, texlayout::faceNormal(set));
+    const double a = texlayout::dot(d, texlayout::facadeAcross(set)) / out;
+    const double b = texlayout::dot(d, texlayout::facadeUp(set)) / out;
+    const double third = 0.5 * texlayout::kCellPitch;
+    const int i = a < -third ? -1 : a > third ? 1 : 0;
+    const int j = b < -third ? -1 : b > third ? 1 : 0;
+    const double x = (a - i * texlayout::kCellPitch) / texlayout::kCellHalf;
+    const double y = (b - j * texlayout::kCellPitch) / texlayout::kCellHalf;
+    const double inside = boxCover(x, y, -1.0, -1.0, 1.0, 1.0, aa / texlayout::kCellHalf);
+    Color c;
+    switch (texlayout::outCellAt(i, j)) {
+    case texlayout::OutCell::Far: return far;
+    case texlayout::OutCell::Blind:
+    case texlayout::OutCell::Blind2: c = blindTexel(y); break;
+    case texlayout::OutCell::Curtains: c = curtainTexel(false, x); break;
+    case texlayout::OutCell::Curtains2: c = curtainTexel(true, x); break;
+    default:
+        c = furnitureTexel(set, static_cast<int>(texlayout::outCellAt(i, j)), x, y,
+                           aa / texlayout::kCellHalf);
+    }
+    return {c.r, c.g, c.b, 1.0 - c.a * inside};
+}
+
+// The colour and alpha a room of set `set` fades to far off: the mean of
+// its five surfaces, sampled on a coarse grid.
+Color farColor(int set) {
+    constexpr int kSamples = 32;
+    Color sum{0.0, 0.0, 0.0, 0.0};
+    int count = 0;
+    for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
+        if (slot == set) // set s looks out through slot s
+            continue;
+        for (int k = 0; k < kSamples * kSamples; ++k) {
+            const double s = (k % kSamples + 0.5) / kSamples, t = (k / kSamples + 0.5) / kSamples;
+            sum = add(sum, surfaceTexel(set, texlayout::cubeFaceDirection(slot, s, t), 2.0 / kSamples));
+            ++count;
+        }
+    }
+    return scaled(sum, 1.0 / count);
+}
+
+} // namespace
+
+Color roomTexel(int set, texlayout::Dir3 d, double aa) {
+    const double m = std::max({std::fabs(d.x), std::fabs(d.y), std::fabs(d.z)});
+    if (texlayout::dot(d, texlayout::faceNormal(set)) < m)
+        return surfaceTexel(set, d, aa);
+    static const std::array<Color, 6> far = {farColor(0), farColor(1), farColor(2),
+                                             farColor(3), farColor(4), farColor(5)};
+    return sheetTexel(set, d, aa, far[set]);
 }

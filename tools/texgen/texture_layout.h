@@ -51,10 +51,63 @@ inline Dir3 facadeAcross(int set) {
 }
 
 // Each room cube map's face that looks out through the facade is never
-// seen as a wall; it holds four pieces of furniture, one per quarter, each
-// drawn over a square ATLAS_HALF (FLight.glsl) in half-size around the
-// quarter's centre (+-0.5, +-0.5) in (across, up) face coordinates.
-constexpr double kAtlasHalf = 0.47;
+// seen as a wall. It holds a sheet of 3 x 3 cells in (across, up) face
+// coordinates (each -1..1), laid out as seen from outside through the
+// window:
+//
+//     piece 2     blind       piece 3
+//     curtains 2  far colour  blind 2
+//     piece 0     curtains    piece 1
+//
+// Cell (i, j), i and j in -1, 0, 1, is centred at (i, j) * kCellPitch and
+// read over the square of half-size kCellHalf around its centre; the strip
+// left between cells keeps linear filtering from mixing them. The four
+// corners hold the furniture pieces (a piece's square is the room's cross-
+// section seen from the window, its bottom edge on the floor); blinds and
+// curtains are drawn closed over one window (the blind) or over the room's
+// width (the curtains), bottom edge at the sill; the centre is flat: the
+// colour a room only a few pixels across fades to, with the alpha of the
+// walls. Alpha is 0 where a piece or the dressing is opaque and 255 where
+// the room shows through. FLight.glsl keeps the two numbers as CELL_PITCH
+// and CELL_HALF.
+constexpr double kCellPitch = 2.0 / 3.0;
+constexpr double kCellHalf = 0.32;
+
+enum class OutCell { Piece0, Piece1, Piece2, Piece3, Blind, Blind2, Curtains, Curtains2, Far };
+
+// The cell of the sheet at column i and row j (each -1, 0, 1; j up).
+inline OutCell outCellAt(int i, int j) {
+    if (i != 0 && j != 0)
+        return static_cast<OutCell>((i > 0 ? 1 : 0) + (j > 0 ? 2 : 0));
+    if (i == 0)
+        return j > 0 ? OutCell::Blind : j < 0 ? OutCell::Curtains : OutCell::Far;
+    return i > 0 ? OutCell::Blind2 : OutCell::Curtains2;
+}
+
+// The room as pictures, for the importer (scripts/import-textures.sh keeps
+// the same table) and texgen's example pictures: each is seen from inside
+// at the window, facing the back wall; walls upright, the floor looking
+// down and the ceiling looking up, the back wall at the top of both. Per
+// picture: where its middle, its right edge and its top edge lie, as
+// (across, up, out) in the facade's frame.
+struct RoomPicture {
+    const char *name;
+    Dir3 centre, right, top;
+};
+constexpr RoomPicture kRoomPictures[] = {
+    {"back", {0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
+    {"left", {-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+    {"right", {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+    {"floor", {0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
+    {"ceiling", {0, 1, 0}, {-1, 0, 0}, {0, 0, -1}},
+};
+
+// The direction c, given as (across, up, out) of building face `set`.
+inline Dir3 inFacadeFrame(int set, Dir3 c) {
+    const Dir3 u = facadeAcross(set), v = facadeUp(set), n = faceNormal(set);
+    return {c.x * u.x + c.y * v.x + c.z * n.x, c.x * u.y + c.y * v.y + c.z * n.y,
+            c.x * u.z + c.y * v.z + c.z * n.z};
+}
 
 // The sun: the direction from the building's centre (0.5, 0.5, 0.5) to the
 // viewer's "lightPos" (2, 2, 2).
