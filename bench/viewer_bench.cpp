@@ -220,7 +220,7 @@ const Feature features[] = {
     {"ground (tile, distance)",
      {{"return groundSeen ? field * (contact * mix(1.0, SHADOW_LIGHT, shadow)) : sky.rgb;",
        "return sky.rgb;"},
-      {"sky ? tileLook(ground) : furniture.look", "furniture.look"}}},
+      {"sky ? tileLook(ground) : cell", "cell"}}},
     {"shadow", {{"float shadow = ramp(0.0, SHADOW_SOFTNESS, shadowChord);", "float shadow = 0.0;"}}},
     {"contact shade",
      {{"float contact = mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));",
