@@ -166,12 +166,6 @@ FrameFigures medianFigures(const std::vector<FrameFigures> &rounds)
     return {median(frame), median(cpu), rounds[0].peakBytes, rounds[0].currentBytes};
 }
 
-std::string readAll(const std::string &path)
-{
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 // The three views: the start, a close-up of the left face, and the grazing
 // view along the front's curtain wall.
 struct View {
@@ -218,18 +212,18 @@ const Feature features[] = {
     // which a feature's cost must exceed to mean anything.
     {"nothing (the same pair)", {}},
     {"ground (tile, distance)",
-     {{"return groundSeen ? field * (contact * mix(1.0, SHADOW_LIGHT, shadow)) : sky.rgb;",
+     {{"return groundSeen(rd) ? field * (contactShade(ground) * buildingShadow(shadowChord)) : sky.rgb;",
        "return sky.rgb;"},
       {"sky ? tileLook(ground) : cell", "cell"}}},
-    {"shadow", {{"float shadow = ramp(0.0, SHADOW_SOFTNESS, shadowChord);", "float shadow = 0.0;"}}},
+    {"shadow", {{"return mix(1.0, SHADOW_LIGHT, ramp(0.0, SHADOW_SOFTNESS, chord));", "return 1.0;"}}},
     {"contact shade",
-     {{"float contact = mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));",
-       "float contact = 1.0;"}}},
+     {{"return mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));",
+       "return 1.0;"}}},
     {"Fresnel and glint",
-     {{"float fresnel = (f0 + (1.0 - f0) * grazing5) * glass;", "float fresnel = 0.0;"}}},
+     {{"return (f0 + (1.0 - f0) * grazing5) * glass;", "return 0.0;"}}},
     {"second facade tap",
-     {{"vec4 facade = 0.5 * (texture2D(baseTex, facadeUV + along) + texture2D(baseTex, facadeUV - along));",
-       "vec4 facade = texture2D(baseTex, facadeUV);"}}},
+     {{"return 0.5 * (texture2D(baseTex, facadeUV + along) + texture2D(baseTex, facadeUV - along));",
+       "return texture2D(baseTex, facadeUV);"}}},
     {"furniture layer", {{"f.shown = step(piece, 3.5) * step(t, tWall);", "f.shown = 0.0;"}}},
     {"dressing",
      {{"Dressing dressing = windowDressing(room, entry);",

@@ -6,6 +6,8 @@
 # for the frame it causes. Steps (for example "dq dq dq") make a series of
 # shots: output is then a printf pattern such as frames/%03d.png, shot 0 is
 # taken after the keys and one more after each space-separated step.
+# SHOT_SIZE=N first makes the window N x N pixels (fewer pixels per frame
+# make each key's frame quicker on a software renderer).
 set -euo pipefail
 
 program="${1:-build/interior_mapping}"
@@ -66,6 +68,11 @@ shoot() {
 wait_for_frames 1
 window=$(xdotool search --sync --name '^Interior Mapping$' | head -n 1)
 xdotool windowfocus --sync "$window"
+if [ -n "${SHOT_SIZE:-}" ]; then
+  before=$(grep -c '^using a shader$' "$logs/stdout" || true)
+  xdotool windowsize "$window" "$SHOT_SIZE" "$SHOT_SIZE"
+  wait_for_frames $((before + 1))
+fi
 press_all "$keys"
 if [ -z "$steps" ]; then
   shoot "$output"

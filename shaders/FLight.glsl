@@ -153,7 +153,9 @@ Room roomBox(vec2 entry)
     vec2 cell = clamp(floor(entry), min(roomGrid.xy, 0.0), gridHi - 1.0);
     float pairX = floor(cell.x * 0.5) * 2.0;
     vec4 pairHash = hash4(vec3(pairX, cell.y, roomEntry.w));
-    float merged = (pairX + 2.0 <= gridHi.x && pairHash.w < MERGED_SHARE) ? 1.0 : 0.0;
+    // The grid's extent is interpolated and may miss a whole number by a
+    // rounding error, which would split a room at the grid's end in stripes.
+    float merged = (pairX + 2.0 <= gridHi.x + 0.01 && pairHash.w < MERGED_SHARE) ? 1.0 : 0.0;
     Room r;
     r.lo = vec2(mix(cell.x, pairX, merged), cell.y);
     r.size = vec2(1.0 + merged, 1.0);
@@ -379,29 +381,43 @@ float sunGlint(vec3 r)
     return c;
 }
 
-// The facade laid over the room by its alpha and lit by the sun and the
-// open sky (darker near the ground). Where it is glass (alpha up to one
-// half) it reflects the sky by Schlick's Fresnel term: faintly head-on,
-// strongly at grazing angles; tinted glass reflects more, and the sun
-// glints on glass only. Two taps a quarter of the pixel's footprint
-// either side of its centre, along the footprint's long axis, average
-// what one tap would alias where the facade is minified (far off, or at a
-// grazing angle).
-vec3 facadeAndGlass(vec3 inside, vec3 rd, vec2 dx, vec2 dy)
+// The facade's colour and alpha at this pixel. Two taps a quarter of the
+// pixel's footprint (dx, dy) either side of its centre, along the
+// footprint's long axis, average what one tap would alias where the facade
+// is minified (far off, or at a grazing angle).
+vec4 facadeTexel(vec2 dx, vec2 dy)
 {
     vec2 along = 0.25 * (dot(dx, dx) > dot(dy, dy) ? dx : dy);
-    vec4 facade = 0.5 * (texture2D(baseTex, facadeUV + along) + texture2D(baseTex, facadeUV - along));
+    return 0.5 * (texture2D(baseTex, facadeUV + along) + texture2D(baseTex, facadeUV - along));
+}
+
+// The share of the sky that the facade reflects, by Schlick's Fresnel term:
+// `facing` is the cosine between the view and the face's normal. Only glass
+// reflects (facade alpha up to one half, fading out towards the opaque
+// wall); tinted glass (alpha about 0.3 and up) reflects more head-on.
+float glassReflectance(float facing, float alpha)
+{
+    float glass = clamp(2.0 - 2.0 * alpha, 0.0, 1.0);
+    float f0 = mix(CLEAR_F0, TINTED_F0, ramp(0.2, 0.4, alpha));
+    float grazing = 1.0 - max(facing, 0.0);
+    float grazing5 = grazing * grazing;
+    grazing5 *= grazing5 * grazing;
+    return (f0 + (1.0 - f0) * grazing5) * glass;
+}
+
+// The facade laid over the room by its alpha and lit by the sun and the
+// open sky (darker near the ground). Where it is glass it reflects the sky,
+// faintly head-on and strongly at grazing angles, and the sun glints on
+// glass only.
+vec3 facadeAndGlass(vec3 inside, vec3 rd, vec2 dx, vec2 dy)
+{
+    vec4 facade = facadeTexel(dx, dy);
     float nearGround = mix(0.62, 1.0, ramp(0.0, 0.45, roomEntry.z));
     vec3 wall = facade.rgb * (faceLight.rgb * nearGround + SUN_LIGHT * lightColor.rgb * faceLight.a);
 
     float facing = -dot(rd, seenNormal);
     vec3 mirrored = rd + (2.0 * facing) * seenNormal;
-    float glass = clamp(2.0 - 2.0 * facade.a, 0.0, 1.0);
-    float f0 = mix(CLEAR_F0, TINTED_F0, ramp(0.2, 0.4, facade.a));
-    float grazing = 1.0 - max(facing, 0.0);
-    float grazing5 = grazing * grazing;
-    grazing5 *= grazing5 * grazing;
-    float fresnel = (f0 + (1.0 - f0) * grazing5) * glass;
+    float fresnel = glassReflectance(facing, facade.a);
     return mix(mix(inside, wall, facade.a), analyticSky(mirrored), fresnel)
          + lightColor.rgb * (SUN_GLINT * fresnel * sunGlint(mirrored));
 }
@@ -430,24 +446,81 @@ vec3 tileLook(vec3 ground)
     return vec3(tile.x, -1.0, tile.y);
 }
 
-// Above the horizon the sky is the world map. Below it the view meets the
-// ground plane, tiled; far off, where more than a couple of the tile's
-// texels fall in a pixel (its finest lines, the hedges, are six wide), the
-// ground becomes the world map's own picture of the distance, which cannot
-// alias. Next to the building the ground is darker (the walls hide half
-// the sky: a contact shade), and where the ray from the ground to the sun
-// runs through the building it lies in the building's shadow, soft at its
-// edges.
-vec3 skyAndGround(vec4 sky, vec4 tile, vec3 ground, vec3 rd, float shadowChord)
+// Whether the view ray meets the ground: the eye is above it and looks down.
+bool groundSeen(vec3 rd)
+{
+    return camPos.y > 0.0 && rd.y < 0.0;
+}
+
+// The ground plane's own colour: the tile near by; far off, where more than
+// a couple of the tile's texels fall in a pixel (its finest lines, the
+// hedges, are six wide), the world map's own picture of the distance
+// (`sky`, looked up along the view), which cannot alias.
+vec3 groundField(vec4 sky, vec4 tile, vec3 ground)
 {
     vec2 reach = fwidth(ground.xz) * (TILE_TEXELS / GROUND_TILE);
     float distant = ramp(2.0, 6.0, max(reach.x, reach.y));
-    vec3 field = mix(tile.rgb, sky.rgb, distant);
+    return mix(tile.rgb, sky.rgb, distant);
+}
+
+// Next to the building the ground is darker, since the walls hide half the
+// sky: the light left at a point of the ground, by its distance from the
+// walls.
+float contactShade(vec3 ground)
+{
     vec2 fromWalls = max(abs(ground.xz - BUILDING_CENTRE.xz) - 0.5, 0.0);
-    float contact = mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));
-    float shadow = ramp(0.0, SHADOW_SOFTNESS, shadowChord);
-    bool groundSeen = camPos.y > 0.0 && rd.y < 0.0;
-    return groundSeen ? field * (contact * mix(1.0, SHADOW_LIGHT, shadow)) : sky.rgb;
+    return mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));
+}
+
+// The light left at a point of the ground whose ray to the sun runs through
+// the building for `chord`: the building's shadow, soft at its edges, where
+// the ray only clips a corner.
+float buildingShadow(float chord)
+{
+    return mix(1.0, SHADOW_LIGHT, ramp(0.0, SHADOW_SOFTNESS, chord));
+}
+
+// Above the horizon the sky is the world map. Below it the view meets the
+// ground plane, with the contact shade and the building's shadow.
+vec3 skyAndGround(vec4 sky, vec4 tile, vec3 ground, vec3 rd, float shadowChord)
+{
+    vec3 field = groundField(sky, tile, ground);
+    return groundSeen(rd) ? field * (contactShade(ground) * buildingShadow(shadowChord)) : sky.rgb;
+}
+
+// --- the steps shown alone ----------------------------------------------------------------
+// scripts/explain.sh defines one SHOW_... switch after the #version line to
+// draw one step of the technique on its own (docs/how-it-works.md); the end
+// of main picks it. Without a switch nothing of this is used.
+
+const vec3 SIDE_WALL_MET = vec3(0.90, 0.30, 0.20);
+const vec3 FLOOR_MET = vec3(0.25, 0.75, 0.25);
+const vec3 CEILING_MET = vec3(0.25, 0.45, 0.95);
+const vec3 BACK_WALL_MET = vec3(0.95, 0.85, 0.25);
+
+// Each room in a flat colour of its own numbers, its box outlined in black
+// and, in a room of two windows, the line between the windows in its own
+// colour, darker. Lines are about two pixels wide at any distance.
+vec3 roomCells(Room room, vec2 entry)
+{
+    vec2 width = 1.5 * fwidth(entry);
+    vec2 inBox = entry - room.lo;
+    vec2 toBox = min(inBox, room.size - inBox) / width;
+    vec2 toCell = min(fract(entry), 1.0 - fract(entry)) / width;
+    vec3 own = 0.25 + 0.7 * room.h1.xzw;
+    vec3 cells = mix(own, own * 0.55, step(min(toCell.x, toCell.y), 1.0));
+    return mix(cells, vec3(0.0), step(min(toBox.x, toBox.y), 1.0));
+}
+
+// Which surface of a wall's room the ray meets first: a side wall, the
+// floor, the ceiling or the back wall, darker the deeper the point lies
+// behind the facade (`depth`, in rooms).
+vec3 surfaceMet(BoxExit e, vec3 ray, float depth)
+{
+    bool side = e.tOut.x <= min(e.tOut.y, e.tOut.z);
+    bool level = !side && e.tOut.y <= e.tOut.z;
+    vec3 c = side ? SIDE_WALL_MET : level ? (ray.y < 0.0 ? FLOOR_MET : CEILING_MET) : BACK_WALL_MET;
+    return c * mix(1.0, 0.2, ramp(0.0, MAX_DEPTH, depth));
 }
 
 // --- the whole ------------------------------------------------------------------------
@@ -493,4 +566,44 @@ void main()
     vec3 building = facadeAndGlass(inside, rd, dx, dy);
 
     gl_FragColor = vec4(sky ? skyAndGround(seen, layer, ground, rd, e.chord) : building, 1.0);
+
+    // One step alone (scripts/explain.sh): the room's steps replace the
+    // building and the ground's steps the ground; the rest stays finished.
+    vec3 shown = gl_FragColor.rgb;
+#ifdef SHOW_ROOM_CELLS
+    shown = sky ? shown : roomCells(room, entry);
+#endif
+#ifdef SHOW_SURFACE_MET
+    shown = sky ? shown : surfaceMet(e, ray, surface.depth);
+#endif
+#ifdef SHOW_ROOM_MAP
+    shown = sky ? shown : seen.rgb;
+#endif
+#ifdef SHOW_FURNITURE
+    shown = sky ? shown : mix(0.25 * seen.rgb, layer.rgb, furniture.shown * (1.0 - layer.a));
+#endif
+#ifdef SHOW_ROOM_LIGHT
+    shown = sky ? shown : roomLight(seen, layer, room, surface, furniture, rd);
+#endif
+#ifdef SHOW_DRESSING
+    shown = sky ? shown : windowDressing(roomLight(seen, layer, room, surface, furniture, rd), room, entry);
+#endif
+#ifdef SHOW_FACADE
+    vec4 facade = facadeTexel(dx, dy);
+    shown = sky ? shown : mix(inside, facade.rgb, facade.a);
+#endif
+#ifdef SHOW_FRESNEL
+    shown = sky ? shown : vec3(glassReflectance(-dot(rd, seenNormal), facadeTexel(dx, dy).a));
+#endif
+#ifdef SHOW_GROUND_PLANE
+    vec3 field = groundField(seen, layer, ground);
+    shown = sky && groundSeen(rd) ? field : shown;
+#endif
+#ifdef SHOW_CONTACT_SHADE
+    shown = sky && groundSeen(rd) ? vec3(contactShade(ground)) : shown;
+#endif
+#ifdef SHOW_SHADOW
+    shown = sky && groundSeen(rd) ? vec3(buildingShadow(e.chord)) : shown;
+#endif
+    gl_FragColor.rgb = shown;
 }

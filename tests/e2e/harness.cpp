@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -46,6 +47,12 @@ void writeTextureTree(const std::string &dir, const std::function<RgbaImage(int 
             ASSERT_TRUE(writeTga(base + kSetFiles[file] + ".tga", image(set, file),
                                  file == 0 ? TgaRowOrder::BottomFirst : TgaRowOrder::TopFirst));
     }
+}
+
+std::string readAll(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void installViewer(const std::string &dir)

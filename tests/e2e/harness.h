@@ -18,6 +18,8 @@
 std::string makeTempDir();
 void removeTree(const std::string &dir);
 void writeFile(const std::string &path, const std::string &text);
+// The whole of a file ("" if it cannot be read).
+std::string readAll(const std::string &path);
 
 // Writes a texture tree under dir: image(set, file) for every file (see
 // texture_tree.h), the exterior stored bottom row first, cube faces top first.

@@ -71,6 +71,7 @@ struct Ending {
     std::vector<std::string> out;      // the last lines of standard output, as
                                        // prefixes; for a viewer that draws, the first
     int shaderLogs, programLogs;       // "Shader InfoLog:", "Program InfoLog:" lines
+    std::string step = "";             // a SHOW_... switch defined in FLight.glsl
 };
 
 const char fifo[] = "FIFO", directory[] = "directory";   // told apart by address
@@ -96,11 +97,13 @@ std::vector<std::string> missingUniforms()
     return out;
 }
 
+// The oldest version the gate admits (the other tests draw with the
+// newest): the pair must compile as GLSL 1.10.
+const std::map<std::string, std::string> openGL20 = {{"MESA_GL_VERSION_OVERRIDE", "2.0"},
+                                                     {"MESA_GLSL_VERSION_OVERRIDE", "110"}};
+
 const Ending endings[] = {
-    // The oldest version the gate admits (the other tests draw with the
-    // newest): the pair must compile as GLSL 1.10.
-    {"OpenGL20", {{"MESA_GL_VERSION_OVERRIDE", "2.0"}, {"MESA_GLSL_VERSION_OVERRIDE", "110"}}, {},
-     -1, firstFrame, installed, 0, 0},
+    {"OpenGL20", openGL20, {}, -1, firstFrame, installed, 0, 0},
     {"TwoActiveUniforms", {}, {{"VLight.glsl", plainVertex}, {"FLight.glsl", twoUniformsFragment}},
      -1, firstFrame, missingUniforms(), 0, 0},
     {"OpenGL15", {{"MESA_GL_VERSION_OVERRIDE", "1.5"}}, {}, 0, {}, {gl15}, 0, 0},
@@ -128,6 +131,11 @@ class StartUpEnding : public ViewerTest, public ::testing::WithParamInterface<En
 TEST_P(StartUpEnding, StreamsAndStatus)
 {
     const Ending &e = GetParam();
+    if (!e.step.empty()) {
+        std::string shader = readAll(dir + "/FLight.glsl");
+        ASSERT_NE(shader.find("#ifdef " + e.step + "\n"), std::string::npos);
+        writeFile(dir + "/FLight.glsl", shader.insert(shader.find('\n') + 1, "#define " + e.step + "\n"));
+    }
     for (const auto &file : e.files) {
         const std::string path = dir + "/" + file.first;
         std::filesystem::remove(path);
@@ -163,7 +171,21 @@ TEST_P(StartUpEnding, StreamsAndStatus)
     EXPECT_EQ(countLines(out, "Program InfoLog:"), e.programLogs);
 }
 
+// Each switch of scripts/explain.sh draws one step of the technique alone; it
+// must stay one the fragment stage knows, and compile and draw under GL 2.0.
+std::vector<Ending> stepSwitches()
+{
+    std::vector<Ending> steps;
+    for (const char *name : {"SHOW_ROOM_CELLS", "SHOW_SURFACE_MET", "SHOW_ROOM_MAP", "SHOW_FURNITURE",
+                             "SHOW_ROOM_LIGHT", "SHOW_DRESSING", "SHOW_FACADE", "SHOW_FRESNEL",
+                             "SHOW_GROUND_PLANE", "SHOW_CONTACT_SHADE", "SHOW_SHADOW"})
+        steps.push_back({name, openGL20, {}, -1, firstFrame, installed, 0, 0, name});
+    return steps;
+}
+
 INSTANTIATE_TEST_SUITE_P(Viewer, StartUpEnding, ::testing::ValuesIn(endings),
+                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Steps, StartUpEnding, ::testing::ValuesIn(stepSwitches()),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // The uniform values the band pair shows, before and after "w"; then the
