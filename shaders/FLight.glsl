@@ -570,6 +570,12 @@ void main()
     // One step alone (scripts/explain.sh): the room's steps replace the
     // building and the ground's steps the ground; the rest stays finished.
     vec3 shown = gl_FragColor.rgb;
+#if defined(SHOW_FURNITURE) || defined(SHOW_ROOM_LIGHT)
+    // The furniture as it stands, also where a dressing or the far colour
+    // takes its place in the shared lookup.
+    Layer alone = furnitureLayer(room, entry, ray, e.t);
+    vec4 piece = textureCube(wallTex, alone.look);
+#endif
 #ifdef SHOW_ROOM_CELLS
     shown = sky ? shown : roomCells(room, entry);
 #endif
@@ -580,13 +586,13 @@ void main()
     shown = sky ? shown : seen.rgb;
 #endif
 #ifdef SHOW_FURNITURE
-    shown = sky ? shown : mix(0.25 * seen.rgb, layer.rgb, furniture.shown * (1.0 - layer.a));
+    shown = sky ? shown : mix(0.25 * seen.rgb, piece.rgb, alone.shown * (1.0 - piece.a));
 #endif
 #ifdef SHOW_ROOM_LIGHT
-    shown = sky ? shown : roomLight(seen, layer, room, surface, furniture, rd);
+    shown = sky ? shown : roomLight(seen, piece, room, surface, alone, rd);
 #endif
 #ifdef SHOW_DRESSING
-    shown = sky ? shown : windowDressing(roomLight(seen, layer, room, surface, furniture, rd), room, entry);
+    shown = sky ? shown : dressed(roomLight(seen, layer, room, surface, furniture, rd), layer, dressing.shown * detail);
 #endif
 #ifdef SHOW_FACADE
     vec4 facade = facadeTexel(dx, dy);
