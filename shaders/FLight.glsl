@@ -500,7 +500,7 @@ const vec3 BACK_WALL_MET = vec3(0.95, 0.85, 0.25);
 
 // Each room in a flat colour of its own numbers, its box outlined in black
 // and, in a room of two windows, the line between the windows in its own
-// colour, darker. Lines are about two pixels wide at any distance.
+// colour, darker. Lines are a few pixels wide at any distance.
 vec3 roomCells(Room room, vec2 entry)
 {
     vec2 width = 1.5 * fwidth(entry);
