@@ -9,17 +9,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 output="${1:-docs/flypast.gif}"
-size=400    # pixels per side of the picture
-delay=20    # hundredths of a second per frame
-colours=128
-shots=24
+size=320    # pixels per side of the picture
+delay=40    # hundredths of a second per frame
+colours=64
+shots=12
 # Fifteen steps forward leave the camera 1.5 units before the building's
 # centre, looking at it. Each step then strafes 0.4 units right in two
 # halves around a 15-degree turn left: 24 steps go once round a regular
 # polygon about that centre (apothem 0.2 / tan 7.5 degrees = 1.52), and
-# every shot looks straight at the centre.
+# every shot looks straight at the centre. The picture is kept small (a
+# few hundred kB), since it is committed for the README to show.
 approach=wwwwwwwwwwwwwww
-step=dqd
+step=dqddqd   # two such steps per shot: 12 shots go round once
 
 scripts/build-viewer.sh
 frames=$(mktemp -d)
