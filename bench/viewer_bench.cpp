@@ -256,6 +256,15 @@ std::string installPair(const std::string &fragment = "")
     return dir;
 }
 
+// Installs a viewer with the shader pair found in directory `source`.
+std::string installPairFrom(const std::string &source)
+{
+    std::string dir = installPair();
+    for (const char *file : {"/VLight.glsl", "/FLight.glsl"})
+        writeFile(dir + file, readAll(source + file));
+    return dir;
+}
+
 // The cost of each feature: the viewer's pair against the pair without it,
 // in turns, by processor time, at every view.
 void printCostTable(int rounds, int frames)
@@ -293,12 +302,10 @@ void printCostTable(int rounds, int frames)
 // Start-up, the three pairs at the three views, and memory.
 void printFigures(int rounds, int frames)
 {
-    std::string textbook = installPair(), plain = installPair(plainFragmentShader);
-    for (const char *file : {"/VLight.glsl", "/FLight.glsl"})
-        writeFile(textbook + file, readAll(TEXTBOOK_DIR + std::string(file)));
+    std::string plain = installPair(plainFragmentShader);
     writeFile(plain + "/VLight.glsl", plainVertexShader);
     const std::vector<Pair> pairs{{"viewer's pair", installPair()},
-                                  {"textbook pair", textbook},
+                                  {"textbook pair", installPairFrom(TEXTBOOK_DIR)},
                                   {"plain pair", plain}};
 
     std::vector<double> startups;
@@ -338,10 +345,7 @@ void printComparison(const std::vector<std::string> &pairDirs, int rounds, int f
 {
     std::vector<Pair> pairs;
     for (const std::string &source : pairDirs) {
-        std::string dir = installPair();
-        for (const char *file : {"/VLight.glsl", "/FLight.glsl"})
-            writeFile(dir + file, readAll(source + file));
-        pairs.push_back({source.c_str(), dir});
+        pairs.push_back({source.c_str(), installPairFrom(source)});
     }
     printf("processor time per frame, ms (medians of %d alternating rounds of %d frames)\n",
            rounds, frames);
