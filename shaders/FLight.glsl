@@ -39,7 +39,6 @@ uniform sampler2D baseTex;   // facade (rgb + alpha)
 uniform samplerCube wallTex; // room cube map, or the world when drawing the sky
 uniform int useWalls;        // 1: building face, 0: sky
 uniform vec3 camPos;         // eye, world units
-uniform vec4 lightPos;       // sun position (w = 1) or direction (w = 0)
 uniform vec4 lightColor;
 
 // From VLight.glsl, which works out what is constant or linear on a face.
