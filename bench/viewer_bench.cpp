@@ -227,7 +227,7 @@ const Feature features[] = {
     {"furniture layer", {{"f.shown = step(piece, 3.5) * step(t, tWall);", "f.shown = 0.0;"}}},
     {"dressing",
      {{"Dressing dressing = windowDressing(room, entry);",
-       "Dressing dressing = Dressing(vec3(0.0), 0.0);"}}},
+       "Dressing dressing = Dressing(vec2(0.0), 0.0);"}}},
     {"lights-off", {{"return room.h1.w >= DARK_SHARE;", "return true;"}}},
     {"corner windows", {{"bool outside = (hitX", "bool outside = false && (hitX"}}},
     {"far-room fade", {{"float far = farShare(room, abs(dx) + abs(dy));", "float far = 0.0;"}}},

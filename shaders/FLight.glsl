@@ -32,8 +32,9 @@
 // sheet, which is the furniture, the dressing or the far colour, or the
 // ground tile) and one ray-box test (through the room, or from the ground
 // towards the sun through the building). The functions below return
-// directions; main makes the fetches and picks each pass's result at the
-// end.
+// directions (the furniture and the dressing a point of the sheet, which
+// main turns into a direction once, for the cell it picks); main makes
+// the fetches and picks each pass's result at the end.
 
 uniform sampler2D baseTex;   // facade (rgb + alpha)
 uniform samplerCube wallTex; // room cube map, or the world when drawing the sky
@@ -234,7 +235,7 @@ Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e)
 // --- the furniture layer ------------------------------------------------------------
 
 struct Layer {
-    vec3 look;      // direction into the room map's furniture face
+    vec2 sheet;     // its point on the sheet, in (across, up) face coordinates
     float depth;    // its depth behind the facade, in rooms
     float shown;    // 1 where the room has a piece and the ray reaches it
 };
@@ -254,7 +255,7 @@ Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
     vec2 corner = vec2(mod(piece, 2.0), floor(piece * 0.5)) * 2.0 - 1.0;
     float turned = room.h2.x < 0.5 ? -1.0 : 1.0;
     vec2 sheet = corner * CELL_PITCH + CELL_HALF * vec2(inRoom.x * turned, inRoom.y);
-    f.look = fromFacadeFrame(vec3(sheet, -1.0));
+    f.sheet = sheet;
     f.shown = step(piece, 3.5) * step(t, tWall);
     return f;
 }
@@ -301,7 +302,7 @@ vec3 roomLight(vec4 seen, vec4 layer, Room room, Surface s, Layer f, vec3 rd)
 // --- the dressing at the window ------------------------------------------------------
 
 struct Dressing {
-    vec3 look;      // direction into the sheet's blind or curtains cell
+    vec2 sheet;     // its point on the sheet: in the blind's or the curtains' cell
     float shown;    // 1 where the blind or a curtain hangs
 };
 
@@ -326,7 +327,7 @@ Dressing windowDressing(Room room, vec2 entry)
                     mix(vec2(0.0, 1.0), vec2(1.0, 0.0), second), blind);
     vec2 sheet = cell * CELL_PITCH + CELL_HALF * (2.0 * mix(curtainAt, blindAt, blind) - 1.0);
     Dressing d;
-    d.look = fromFacadeFrame(vec3(sheet, -1.0));
+    d.sheet = sheet;
     d.shown = max(blind, curtain);
     return d;
 }
@@ -551,9 +552,10 @@ void main()
     // The two shared lookups. The second reads one cell of the sheet: the
     // far colour for a room turning distant, else the dressing where it
     // hangs, else the furniture (so furniture does not show through gaps
-    // in a dressing).
+    // in a dressing), turned into a direction once.
     bool distant = far > 0.0;
-    vec3 cell = distant ? faceNormal : dressing.shown > 0.5 ? dressing.look : furniture.look;
+    vec2 sheet = distant ? vec2(0.0) : dressing.shown > 0.5 ? dressing.sheet : furniture.sheet;
+    vec3 cell = fromFacadeFrame(vec3(sheet, -1.0));
     vec4 seen = textureCube(wallTex, sky ? skyLook(rd) : surface.look);
     vec4 layer = textureCube(wallTex, sky ? tileLook(ground) : cell);
 
@@ -573,7 +575,7 @@ void main()
     // The furniture as it stands, also where a dressing or the far colour
     // takes its place in the shared lookup.
     Layer alone = furnitureLayer(room, entry, ray, e.t);
-    vec4 piece = textureCube(wallTex, alone.look);
+    vec4 piece = textureCube(wallTex, fromFacadeFrame(vec3(alone.sheet, -1.0)));
 #endif
 #ifdef SHOW_ROOM_CELLS
     shown = sky ? shown : roomCells(room, entry);
