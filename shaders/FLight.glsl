@@ -490,8 +490,9 @@ vec3 skyAndGround(vec4 sky, vec4 tile, vec3 ground, vec3 rd, float shadowChord)
 
 // --- the steps shown alone ----------------------------------------------------------------
 // scripts/explain.sh defines one SHOW_... switch after the #version line to
-// draw one step of the technique on its own (docs/how-it-works.md); the end
-// of main picks it. Without a switch nothing of this is used.
+// draw one step of the technique on its own (docs/how-it-works.md), through
+// the two functions below, which the end of main calls. Without a switch
+// they return the finished picture, and nothing else of this is used.
 
 const vec3 SIDE_WALL_MET = vec3(0.90, 0.30, 0.20);
 const vec3 FLOOR_MET = vec3(0.25, 0.75, 0.25);
@@ -521,6 +522,65 @@ vec3 surfaceMet(BoxExit e, vec3 ray, float depth)
     bool level = !side && e.tOut.y <= e.tOut.z;
     vec3 c = side ? SIDE_WALL_MET : level ? (ray.y < 0.0 ? FLOOR_MET : CEILING_MET) : BACK_WALL_MET;
     return c * mix(1.0, 0.2, ramp(0.0, MAX_DEPTH, depth));
+}
+
+// One step of the building alone in place of the finished building (the
+// arguments are main's results on the way to it). Without a switch, the
+// finished building.
+vec3 roomStepAlone(vec3 finished, Room room, vec2 entry, vec3 ray, BoxExit e, Surface surface,
+                   Layer furniture, Dressing dressing, float detail, vec4 seen, vec4 layer,
+                   vec3 inside, vec3 rd, vec2 dx, vec2 dy)
+{
+    vec3 shown = finished;
+#if defined(SHOW_FURNITURE) || defined(SHOW_ROOM_LIGHT)
+    // The furniture as it stands, also where a dressing or the far colour
+    // takes its place in the shared lookup.
+    Layer alone = furnitureLayer(room, entry, ray, e.t);
+    vec4 piece = textureCube(wallTex, fromFacadeFrame(vec3(alone.sheet, -1.0)));
+#endif
+#ifdef SHOW_ROOM_CELLS
+    shown = roomCells(room, entry);
+#endif
+#ifdef SHOW_SURFACE_MET
+    shown = surfaceMet(e, ray, surface.depth);
+#endif
+#ifdef SHOW_ROOM_MAP
+    shown = seen.rgb;
+#endif
+#ifdef SHOW_FURNITURE
+    shown = mix(0.25 * seen.rgb, piece.rgb, alone.shown * (1.0 - piece.a));
+#endif
+#ifdef SHOW_ROOM_LIGHT
+    shown = roomLight(seen, piece, room, surface, alone, rd);
+#endif
+#ifdef SHOW_DRESSING
+    shown = dressed(roomLight(seen, layer, room, surface, furniture, rd), layer, dressing.shown * detail);
+#endif
+#ifdef SHOW_FACADE
+    vec4 facade = facadeTexel(dx, dy);
+    shown = mix(inside, facade.rgb, facade.a);
+#endif
+#ifdef SHOW_FRESNEL
+    shown = vec3(glassReflectance(-dot(rd, seenNormal), facadeTexel(dx, dy).a));
+#endif
+    return shown;
+}
+
+// One step of the ground alone where the ground is seen; the sky stays
+// finished. Without a switch, the finished sky and ground.
+vec3 groundStepAlone(vec3 finished, vec4 seen, vec4 layer, vec3 ground, vec3 rd, float chord)
+{
+    vec3 shown = finished;
+#ifdef SHOW_GROUND_PLANE
+    shown = groundField(seen, layer, ground);
+#endif
+#ifdef SHOW_CONTACT_SHADE
+    shown = vec3(contactShade(ground));
+#endif
+#ifdef SHOW_SHADOW
+    shown = vec3(buildingShadow(chord));
+#endif
+    return groundSeen(rd) ? shown : finished;
 }
 
 // --- the whole ------------------------------------------------------------------------
@@ -566,51 +626,9 @@ void main()
     inside = distantRoom(inside, layer, room, far);
     vec3 building = facadeAndGlass(inside, rd, dx, dy);
 
-    gl_FragColor = vec4(sky ? skyAndGround(seen, layer, ground, rd, e.chord) : building, 1.0);
-
-    // One step alone (scripts/explain.sh): the room's steps replace the
-    // building and the ground's steps the ground; the rest stays finished.
-    vec3 shown = gl_FragColor.rgb;
-#if defined(SHOW_FURNITURE) || defined(SHOW_ROOM_LIGHT)
-    // The furniture as it stands, also where a dressing or the far colour
-    // takes its place in the shared lookup.
-    Layer alone = furnitureLayer(room, entry, ray, e.t);
-    vec4 piece = textureCube(wallTex, fromFacadeFrame(vec3(alone.sheet, -1.0)));
-#endif
-#ifdef SHOW_ROOM_CELLS
-    shown = sky ? shown : roomCells(room, entry);
-#endif
-#ifdef SHOW_SURFACE_MET
-    shown = sky ? shown : surfaceMet(e, ray, surface.depth);
-#endif
-#ifdef SHOW_ROOM_MAP
-    shown = sky ? shown : seen.rgb;
-#endif
-#ifdef SHOW_FURNITURE
-    shown = sky ? shown : mix(0.25 * seen.rgb, piece.rgb, alone.shown * (1.0 - piece.a));
-#endif
-#ifdef SHOW_ROOM_LIGHT
-    shown = sky ? shown : roomLight(seen, piece, room, surface, alone, rd);
-#endif
-#ifdef SHOW_DRESSING
-    shown = sky ? shown : dressed(roomLight(seen, layer, room, surface, furniture, rd), layer, dressing.shown * detail);
-#endif
-#ifdef SHOW_FACADE
-    vec4 facade = facadeTexel(dx, dy);
-    shown = sky ? shown : mix(inside, facade.rgb, facade.a);
-#endif
-#ifdef SHOW_FRESNEL
-    shown = sky ? shown : vec3(glassReflectance(-dot(rd, seenNormal), facadeTexel(dx, dy).a));
-#endif
-#ifdef SHOW_GROUND_PLANE
-    vec3 field = groundField(seen, layer, ground);
-    shown = sky && groundSeen(rd) ? field : shown;
-#endif
-#ifdef SHOW_CONTACT_SHADE
-    shown = sky && groundSeen(rd) ? vec3(contactShade(ground)) : shown;
-#endif
-#ifdef SHOW_SHADOW
-    shown = sky && groundSeen(rd) ? vec3(buildingShadow(e.chord)) : shown;
-#endif
-    gl_FragColor.rgb = shown;
+    vec3 finished = sky ? skyAndGround(seen, layer, ground, rd, e.chord) : building;
+    // With a SHOW_... switch (scripts/explain.sh), one step alone instead.
+    gl_FragColor = vec4(sky ? groundStepAlone(finished, seen, layer, ground, rd, e.chord)
+                            : roomStepAlone(finished, room, entry, ray, e, surface, furniture, dressing,
+                                            detail, seen, layer, inside, rd, dx, dy), 1.0);
 }
