@@ -182,16 +182,24 @@ struct Pair {
 };
 
 // Times every pair at one view, taking turns round by round so that a
-// change in the machine's load falls on all of them alike; the medians.
-std::vector<FrameFigures> timePairs(const std::vector<Pair> &pairs, const View &view,
-                                    int rounds, int frames)
+// change in the machine's load falls on all of them alike: each pair's
+// figures, one per round.
+std::vector<std::vector<FrameFigures>> timeRounds(const std::vector<Pair> &pairs, const View &view,
+                                                  int rounds, int frames)
 {
     std::vector<std::vector<FrameFigures>> figures(pairs.size());
     for (int round = 0; round < rounds; ++round)
         for (size_t i = 0; i < pairs.size(); ++i)
             figures[i].push_back(frameFigures(pairs[i].dir, view.keys, frames));
+    return figures;
+}
+
+// The medians of each pair's rounds.
+std::vector<FrameFigures> timePairs(const std::vector<Pair> &pairs, const View &view,
+                                    int rounds, int frames)
+{
     std::vector<FrameFigures> medians;
-    for (const auto &rounds : figures)
+    for (const auto &rounds : timeRounds(pairs, view, rounds, frames))
         medians.push_back(medianFigures(rounds));
     return medians;
 }
@@ -266,26 +274,46 @@ std::string installPairFrom(const std::string &source)
 }
 
 // The cost of each feature: the viewer's pair against the pair without it,
-// in turns, by processor time, at every view.
+// in turns, by processor time, at every view. Every cost is taken against
+// the whole pair, so the whole pair runs three times in each round (first,
+// in the middle and last) and its figure is the median of all those runs:
+// one unlucky median there would move every cost alike.
 void printCostTable(int rounds, int frames)
 {
-    std::vector<Pair> pairs{{"all features", installPair()}};
-    const std::string shader = readAll(pairs[0].dir + "/FLight.glsl");
-    for (const Feature &f : features)
-        pairs.push_back({f.name, installPair(withoutFeature(shader, f))});
+    const std::string whole = installPair();
+    const std::string shader = readAll(whole + "/FLight.glsl");
+    const size_t count = std::size(features), middle = 1 + count / 2;
+    std::vector<Pair> pairs{{"all features", whole}};
+    for (size_t i = 0; i < count; ++i) {
+        if (i + 1 == middle)
+            pairs.push_back({"all features", whole});
+        pairs.push_back({features[i].name, installPair(withoutFeature(shader, features[i]))});
+    }
+    pairs.push_back({"all features", whole});
 
     std::vector<std::vector<FrameFigures>> byView;
-    for (const View &view : views)
-        byView.push_back(timePairs(pairs, view, rounds, frames));
+    for (const View &view : views) {
+        std::vector<std::vector<FrameFigures>> figures = timeRounds(pairs, view, rounds, frames);
+        std::vector<FrameFigures> wholeRuns, medians;
+        for (size_t i = 0; i < pairs.size(); ++i) {
+            if (pairs[i].dir == whole)
+                wholeRuns.insert(wholeRuns.end(), figures[i].begin(), figures[i].end());
+            else
+                medians.push_back(medianFigures(figures[i]));
+        }
+        medians.insert(medians.begin(), medianFigures(wholeRuns));
+        byView.push_back(medians);
+    }
 
     printf("cost of each feature: processor time per frame without it, against all features\n"
-           "(medians of %d alternating rounds of %d frames)\n", rounds, frames);
+           "(medians of %d alternating rounds of %d frames; all features run 3 times a round)\n",
+           rounds, frames);
     printf("%-28s", "feature");
     for (const View &view : views)
         printf(" %19s", view.name);
     printf("\n");
-    for (size_t i = 0; i < pairs.size(); ++i) {
-        printf("%-28s", pairs[i].name);
+    for (size_t i = 0; i <= count; ++i) {
+        printf("%-28s", i == 0 ? "all features" : features[i - 1].name);
         for (const auto &figures : byView) {
             double all = figures[0].cpuMs, cost = all - figures[i].cpuMs;
             if (i == 0)
@@ -295,8 +323,10 @@ void printCostTable(int rounds, int frames)
         }
         printf("\n");
     }
+    removeTree(whole);
     for (const Pair &pair : pairs)
-        removeTree(pair.dir);
+        if (pair.dir != whole)
+            removeTree(pair.dir);
 }
 
 // Start-up, the three pairs at the three views, and memory.
