@@ -374,9 +374,8 @@ void printFigures(int rounds, int frames)
 void printComparison(const std::vector<std::string> &pairDirs, int rounds, int frames)
 {
     std::vector<Pair> pairs;
-    for (const std::string &source : pairDirs) {
+    for (const std::string &source : pairDirs)
         pairs.push_back({source.c_str(), installPairFrom(source)});
-    }
     printf("processor time per frame, ms (medians of %d alternating rounds of %d frames)\n",
            rounds, frames);
     for (const View &view : views) {

@@ -109,6 +109,16 @@ inverse_ops() {
   esac
 }
 
+# Where room picture $1 goes on a building face of frame U ($2), V ($3),
+# N ($4): "slot;ops", its cube-map slot and the operation that turns the
+# picture into that slot's face.
+room_face() {
+  local centre right up slot
+  IFS=';' read -r centre right up <<<"${room_frame[$1]}"
+  slot=$(slot_of "$(in_frame "$centre" "$2" "$3" "$4")")
+  echo "$slot;$(face_ops "$(in_frame "$right" "$2" "$3" "$4")" "$(neg "$(in_frame "$up" "$2" "$3" "$4")")" "$slot")"
+}
+
 # --- checking the pictures ---------------------------------------------------
 
 declare -A picture=()   # "set/name" -> path
@@ -215,10 +225,9 @@ mean_of() {
 # dressing and far colour. Cells without a new picture keep what the face
 # already held; the centre gets the mean of the room's five surfaces.
 write_out_face() {
-  local set=$1 n=$2 u=$3 v=$4 nrm=$5 centre right up slot ops
-  IFS=';' read -r centre right up <<<"${room_frame[out]}"
-  slot=$(slot_of "$(in_frame "$centre" "$u" "$v" "$nrm")")
-  ops=$(face_ops "$(in_frame "$right" "$u" "$v" "$nrm")" "$(neg "$(in_frame "$up" "$u" "$v" "$nrm")")" "$slot")
+  local set=$1 n=$2 face slot ops
+  face=$(room_face out "$3" "$4" "$5")
+  IFS=';' read -r slot ops <<<"$face"
   local out=$set/${slot_files[slot]}.tga sheet=$work/sheet.miff faces=() k f r g b a
   for k in 0 1 2 3 4 5; do
     f=$(current "$set/${slot_files[k]}.tga")
@@ -257,7 +266,7 @@ write_out_face() {
 
 # A building set: the facade, the room's surfaces, then the sheet.
 import_building_set() {
-  local set=$1 n nrm v u ny name centre right up slot ops layered=0
+  local set=$1 n nrm v u ny name face slot ops layered=0
   n=$(face_size "$set")
   nrm=${building_normals[$2]}
   # The facade's frame: up runs up a wall (along -z on the roof, +z on the
@@ -272,9 +281,8 @@ import_building_set() {
   for name in "${room_pictures[@]}"; do
     [ -n "${picture[$set/$name]:-}" ] || continue
     layered=1
-    IFS=';' read -r centre right up <<<"${room_frame[$name]}"
-    slot=$(slot_of "$(in_frame "$centre" "$u" "$v" "$nrm")")
-    ops=$(face_ops "$(in_frame "$right" "$u" "$v" "$nrm")" "$(neg "$(in_frame "$up" "$u" "$v" "$nrm")")" "$slot")
+    face=$(room_face "$name" "$u" "$v" "$nrm")
+    IFS=';' read -r slot ops <<<"$face"
     # shellcheck disable=SC2086
     im "${picture[$set/$name]}" convert "${picture[$set/$name]}[0]" -auto-orient \
       -resize "${n}x${n}!" $ops "${tga_out[@]}" "tga:$stage/$set/${slot_files[slot]}.tga"

@@ -8,10 +8,8 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
-#include <sstream>
 
 namespace {
 
@@ -22,8 +20,8 @@ const Rgb red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255}, yellow{255, 255, 0}
     magenta{255, 0, 255}, cyan{0, 255, 255}, orange{255, 128, 0}, purple{128, 0, 255},
     spring{0, 255, 128}, pink{255, 0, 128}, white{255, 255, 255};
 
-// A picture (first row on top) coloured and made opaque by halves: `top`
-// or `left` over the upper or left half, `rest` elsewhere.
+// A picture (first row on top) coloured and made opaque by halves: `half`
+// over the upper half (the left half with `leftHalf`), `rest` elsewhere.
 void writePicture(const std::string &path, Rgb rest, int restAlpha, Rgb half, int halfAlpha,
                   bool leftHalf)
 {
@@ -137,15 +135,12 @@ TEST_F(Import, EachPictureLandsWhereItShould)
     }
 }
 
-// Every file under root with its contents.
+// Every file and folder under root, with a file's contents.
 std::map<std::string, std::string> snapshot(const std::string &root)
 {
     std::map<std::string, std::string> files;
-    for (const auto &entry : fs::recursive_directory_iterator(root)) {
-        std::ostringstream bytes;
-        bytes << std::ifstream(entry.path(), std::ios::binary).rdbuf();
-        files[entry.path().string()] = bytes.str();
-    }
+    for (const auto &entry : fs::recursive_directory_iterator(root))
+        files[entry.path().string()] = entry.is_regular_file() ? readAll(entry.path().string()) : "";
     return files;
 }
 

@@ -211,7 +211,8 @@ bool writeWorldPicture(const std::filesystem::path &dir, int k) {
 // Writes every set as the importer's pictures under root. The sky box's ny
 // is left out: the ground tile stands for it.
 bool writePictures(const std::filesystem::path &root) {
-    constexpr int kPicturesPerSet = 10;
+    // The room's surfaces, then the facade, furniture, blind and two curtains.
+    constexpr int kPicturesPerSet = std::size(texlayout::kRoomPictures) + 5;
     constexpr int kWorldPictures = 7;
     constexpr int kSkyBoxNy = 3;
     return makeSetDirectories(root) &&
