@@ -14,6 +14,8 @@ run_packages=(
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
   # a virtual display, key presses and screenshots
   xvfb xauth xdotool imagemagick
+  # the texture tool reads pictures through ImageMagick's C library
+  pkg-config libmagickwand-dev
 )
 test_packages=(
   # sanitizers and fuzzing

@@ -2,16 +2,22 @@
 #include "viewer.h"
 
 #include "tex.h"
+#include "texture_layout.h"
 
 #include <string>
 
-const char *wallnames[setCount] = {"right", "left",  "top",  "bottom",
-                                   "front", "back",  "world"};
-
-// Slot k is uploaded to GL_TEXTURE_CUBE_MAP_POSITIVE_X + k. The Y pair is
-// swapped: the image named "negy" becomes the +Y face.
-const char *wall_axes[cubeSlots] = {"posx", "negx", "negy",
-                                    "posy", "posz", "negz"};
+// The names are those of the texture contract; slot k is uploaded to
+// GL_TEXTURE_CUBE_MAP_POSITIVE_X + k, and the Y pair is swapped there: the
+// image named "negy" becomes the +Y face.
+const char *wallnames[setCount] = {
+    texlayout::kSetNames[0], texlayout::kSetNames[1], texlayout::kSetNames[2],
+    texlayout::kSetNames[3], texlayout::kSetNames[4], texlayout::kSetNames[5],
+    texlayout::kSetNames[6]};
+const char *wall_axes[cubeSlots] = {
+    texlayout::kSlotFiles[0], texlayout::kSlotFiles[1], texlayout::kSlotFiles[2],
+    texlayout::kSlotFiles[3], texlayout::kSlotFiles[4], texlayout::kSlotFiles[5]};
+static_assert(setCount == texlayout::kSetCount && cubeSlots == texlayout::kSlotCount,
+              "the viewer's tables follow the texture contract");
 
 GLuint *baseTexID;
 TgaImage **baseTex;
@@ -20,7 +26,7 @@ TgaImage ***cubeTex;
 
 static std::string texturePath(int set, const char *name)
 {
-    return std::string("textures/") + wallnames[set] + "/" + name + ".tga";
+    return std::string("textures/") + wallnames[set] + "/" + name + texlayout::kTextureSuffix;
 }
 
 static void uploadImage(GLenum target, const TgaImage *image)
@@ -39,7 +45,7 @@ static void releaseImage(TgaImage *&image)
 static void loadExterior(int set)
 {
     glGenTextures(1, &baseTexID[set]);
-    baseTex[set] = readTga(texturePath(set, "exterior"));
+    baseTex[set] = readTga(texturePath(set, texlayout::kFacadeFile));
     glBindTexture(GL_TEXTURE_2D, baseTexID[set]);
     uploadImage(GL_TEXTURE_2D, baseTex[set]);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);

@@ -12,12 +12,7 @@
 
 namespace {
 
-const int kCeiling = 2, kFloor = 3, kWorld = 6;   // GL's +Y and -Y faces; the world's set
-
-// OpenGL's cube-map addressing: face k has the major axis k / 2 (negative
-// for odd k); s and t run along these axes, with these signs.
-const int kAxes[6][4] = {{2, -1, 1, -1}, {2, 1, 1, -1}, {0, 1, 2, 1},
-                         {0, 1, 2, -1},  {0, 1, 1, -1}, {0, -1, 1, -1}};
+const int kCeiling = texlayout::kPlusYSlot, kFloor = texlayout::kMinusYSlot, kWorld = texlayout::kWorldSet;
 
 struct CubeMap {
     int n = 0;   // texels along a side
@@ -25,17 +20,9 @@ struct CubeMap {
     // The face and texel GL samples along the direction through (s, t) of
     // face k, which lies on a neighbouring face when s or t is outside 0..1.
     std::pair<int, int> sampled(int k, double s, double t) const {
-        double d[3];
-        d[k / 2] = k % 2 ? -1 : 1;
-        d[kAxes[k][0]] = kAxes[k][1] * (2 * s - 1);
-        d[kAxes[k][2]] = kAxes[k][3] * (2 * t - 1);
-        int major = 0;
-        for (int a = 1; a < 3; ++a) major = std::fabs(d[a]) > std::fabs(d[major]) ? a : major;
-        const int face = 2 * major + (d[major] < 0);
-        const auto index = [&](int axis, int sign) {
-            return std::min(n - 1, std::max(0, int((sign * d[axis] / std::fabs(d[major]) + 1) / 2 * n)));
-        };
-        return {face, index(kAxes[face][2], kAxes[face][3]) * n + index(kAxes[face][0], kAxes[face][1])};
+        const texlayout::CubeTexel c = texlayout::cubeTexelAt(texlayout::cubeFaceDirection(k, s, t));
+        const auto index = [&](double x) { return std::min(n - 1, std::max(0, int(x * n))); };
+        return {c.slot, index(c.t) * n + index(c.s)};
     }
     const PIXEL &at(std::pair<int, int> texel) const { return faces[texel.first][texel.second]; }
 };

@@ -25,12 +25,10 @@
 
 namespace {
 
-constexpr int kFacadeSize = 512;
-constexpr int kRoomFaceSize = 256;
-// FLight.glsl keeps the world's face size as TILE_TEXELS (the ground tile's
-// texels across), by which it fades the tile out far off.
-constexpr int kWorldFaceSize = 1024;
-constexpr int kWorldPlateSize = 64;
+using texlayout::kFacadeSize;
+using texlayout::kRoomFaceSize;
+using texlayout::kWorldFaceSize;
+using texlayout::kWorldPlateSize;
 constexpr int kDressingPictureSize = 128;
 // Direction coordinates span 2 units across a cube face (-1..1).
 constexpr double kCubeFaceSpan = 2.0;
@@ -166,7 +164,7 @@ bool writeBuildingPicture(const std::filesystem::path &dir, int set, int k) {
     constexpr int kRoomPictureCount = std::size(texlayout::kRoomPictures);
     const double aa = kCubeFaceSpan / kRoomFaceSize;
     if (k < kRoomPictureCount) {
-        const texlayout::RoomPicture &p = texlayout::kRoomPictures[k];
+        const texlayout::PictureFrame &p = texlayout::kRoomPictures[k];
         return writePicture(dir, p.name, renderPicture(kRoomFaceSize, [&](double a, double b) {
             const texlayout::Dir3 d = {p.centre.x + a * p.right.x + b * p.top.x,
                                        p.centre.y + a * p.right.y + b * p.top.y,

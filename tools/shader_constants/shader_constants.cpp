@@ -1,0 +1,31 @@
+// shader_constants: prints, as GLSL 1.10 declarations, the constants that the
+// shader pair must share with the textures. The build joins the output into
+// both stages, so the numbers are written only in texture_layout.h.
+#include "texture_layout.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+// A GLSL float literal: GLSL 1.10 turns no integer into a float by itself.
+std::string glslFloat(double x) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", x);
+    if (!std::strpbrk(text, ".e"))
+        std::strcat(text, ".0");
+    return text;
+}
+
+int main() {
+    std::puts("// Written by the build from texture_layout.h: what the shader pair");
+    std::puts("// agrees on with the textures.");
+    for (const texlayout::ShaderConstant &c : texlayout::kShaderConstants) {
+        if (c.size == 1)
+            std::printf("const float %s = %s;", c.name, glslFloat(c.value[0]).c_str());
+        else
+            std::printf("const vec3 %s = vec3(%s, %s, %s);", c.name, glslFloat(c.value[0]).c_str(),
+                        glslFloat(c.value[1]).c_str(), glslFloat(c.value[2]).c_str());
+        std::printf(" // %s\n", c.meaning);
+    }
+    return 0;
+}
