@@ -1,0 +1,515 @@
+#include "import.h"
+
+#include "picture.h"
+#include "render.h"
+#include "staging.h"
+#include "tex.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using texlayout::Dir3;
+
+namespace {
+
+// The largest textures an import writes, in texels a side.
+constexpr int kMaxRoomFace = 1024;
+constexpr int kMaxWorldFace = 2048;
+constexpr int kMaxFacadeSide = 4096;
+// Points read per texel and axis at most when a picture is shrunk.
+constexpr int kMaxTaps = 4;
+
+const char *const kTool = "import-textures";
+
+// --- messages ------------------------------------------------------------------
+
+std::mutex reportLock;
+
+void report(const std::string &what, const std::string &text) {
+    std::lock_guard<std::mutex> hold(reportLock);
+    std::fprintf(stderr, "%s: %s: %s\n", kTool, what.c_str(), text.c_str());
+}
+
+std::string sizeText(int width, int height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+// --- what the source folder holds ----------------------------------------------
+
+struct Given {
+    fs::path path;
+    Picture picture;
+};
+
+// The pictures given for one set, by their lower-case names.
+using SetPictures = std::map<std::string, Given>;
+
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Files that travel with pictures but are none: system files, notes and
+// editor backups, which are skipped with a note.
+bool isNoPicture(const fs::path &path) {
+    const std::string name = lowered(path.filename().string());
+    const std::string suffix = lowered(path.extension().string());
+    return name[0] == '.' || name == "thumbs.db" || name == "desktop.ini" || name == "__macosx" ||
+           name.back() == '~' || name.compare(0, 6, "readme") == 0 || suffix == ".txt" ||
+           suffix == ".md";
+}
+
+std::vector<std::string> pictureNames(int set) {
+    if (set == texlayout::kWorldSet) {
+        std::vector<std::string> names(std::begin(texlayout::kSkyBoxPictures),
+                                       std::end(texlayout::kSkyBoxPictures));
+        names.push_back(texlayout::kGroundPicture);
+        return names;
+    }
+    std::vector<std::string> names = {texlayout::kFacadePicture};
+    for (const texlayout::PictureFrame &p : texlayout::kRoomPictures)
+        names.push_back(p.name);
+    names.push_back(texlayout::kFurniturePicture);
+    for (const texlayout::DressingPicture &p : texlayout::kDressingPictures)
+        names.push_back(p.name);
+    return names;
+}
+
+std::string joined(const std::vector<std::string> &names) {
+    std::string text;
+    for (const std::string &name : names)
+        text += (text.empty() ? "" : " ") + name;
+    return text;
+}
+
+int setNamed(const std::string &name) {
+    for (int set = 0; set < texlayout::kSetCount; ++set)
+        if (lowered(name) == texlayout::kSetNames[set])
+            return set;
+    return -1;
+}
+
+std::vector<fs::path> sortedEntries(const fs::path &dir) {
+    std::vector<fs::path> entries;
+    std::error_code error;
+    for (const fs::directory_entry &entry : fs::directory_iterator(dir, error))
+        entries.push_back(entry.path());
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// Why the entry at path cannot be a picture named `name` of the set, or
+// nothing if it can.
+std::string refusal(const fs::path &path, const std::string &name, int set, const SetPictures &given) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::is_symlink(fs::symlink_status(path, error)) && !fs::exists(status))
+        return "a broken link";
+    if (fs::is_directory(status))
+        return "a folder, not a picture";
+    const std::vector<std::string> names = pictureNames(set);
+    if (std::find(names.begin(), names.end(), name) == names.end())
+        return std::string("unknown name (") + (set == texlayout::kWorldSet ? "the world" : "a building set") +
+               " takes " + joined(names) + ")";
+    const auto twice = given.find(name);
+    if (twice != given.end())
+        return name + " is given twice (also " + twice->second.path.string() + ")";
+    if (access(path.c_str(), R_OK) != 0)
+        return "cannot be read";
+    return "";
+}
+
+// Collects the pictures of source; false, with a message, on the first
+// entry that is neither a picture of its set nor skipped.
+bool scanSource(const fs::path &source, SetPictures sets[]) {
+    bool any = false;
+    for (const fs::path &folder : sortedEntries(source)) {
+        if (isNoPicture(folder)) {
+            report(folder.string(), "skipped, no picture");
+            continue;
+        }
+        const int set = setNamed(folder.filename().string());
+        if (set < 0 || !fs::is_directory(folder)) {
+            report(folder.string(), "unknown name (SOURCE holds the folders " +
+                                        joined({std::begin(texlayout::kSetNames), std::end(texlayout::kSetNames)}) +
+                                        ")");
+            return false;
+        }
+        for (const fs::path &path : sortedEntries(folder)) {
+            if (isNoPicture(path)) {
+                report(path.string(), "skipped, no picture");
+                continue;
+            }
+            const std::string name = lowered(path.stem().string());
+            const std::string why = refusal(path, name, set, sets[set]);
+            if (!why.empty()) {
+                report(path.string(), why);
+                return false;
+            }
+            sets[set][name].path = path;
+            any = true;
+        }
+    }
+    if (!any)
+        report(source.string(), "no pictures found");
+    return any;
+}
+
+// Decodes every given picture, on all cores; false after reporting the
+// first failure in the order of the folders.
+bool decodeAll(SetPictures sets[]) {
+    std::vector<Given *> all;
+    for (int set = 0; set < texlayout::kSetCount; ++set)
+        for (auto &entry : sets[set])
+            all.push_back(&entry.second);
+    std::vector<std::string> why(all.size());
+    runJobs(static_cast<int>(all.size()), [&](int k) {
+        return readPicture(all[k]->path.string(), &all[k]->picture, &why[k]);
+    });
+    for (size_t k = 0; k < all.size(); ++k)
+        if (!why[k].empty()) {
+            report(all[k]->path.string(), why[k]);
+            return false;
+        }
+    return true;
+}
+
+const Given *find(const SetPictures &given, const std::string &name) {
+    const auto it = given.find(name);
+    return it == given.end() ? nullptr : &it->second;
+}
+
+// --- the tree that is there ------------------------------------------------------
+
+// A tree the import may replace holds nothing but the viewer's textures, so
+// that a mistyped TEXTURES never takes someone's folder away.
+bool onlyTextures(const fs::path &textures) {
+    for (const fs::path &folder : sortedEntries(textures)) {
+        const int set = setNamed(folder.filename().string());
+        bool known = set >= 0 && fs::is_directory(folder);
+        for (const fs::path &file : known ? sortedEntries(folder) : std::vector<fs::path>{}) {
+            bool isTexture = false;
+            for (int k = -1; k < texlayout::kSlotCount; ++k)
+                isTexture = isTexture || file == texturePath(textures, set, k);
+            if (!isTexture) {
+                report(textures.string(), "holds " + file.string() + ", which is no texture; give a texture folder");
+                return false;
+            }
+        }
+        if (!known) {
+            report(textures.string(), "holds " + folder.string() + ", which is no texture set; give a texture folder");
+            return false;
+        }
+    }
+    return true;
+}
+
+// Puts every file of the old tree into the new one (a second link to the
+// same data where the filesystem allows), generating any that is missing.
+bool carryOver(const fs::path &old, const fs::path &staged) {
+    if (!makeSetDirectories(staged))
+        return false;
+    return runJobs(texlayout::kSetCount * (texlayout::kSlotCount + 1), [&](int job) {
+        const int set = job / (texlayout::kSlotCount + 1), file = job % (texlayout::kSlotCount + 1) - 1;
+        const fs::path from = texturePath(old, set, file), to = texturePath(staged, set, file);
+        std::error_code error;
+        if (!fs::exists(from, error))
+            return writeGeneratedImage(staged, set, file);
+        fs::create_hard_link(from, to, error);
+        if (error)
+            fs::copy_file(from, to, error);
+        if (error)
+            report(to.string(), error.message());
+        return !error;
+    });
+}
+
+// Writes an image over a file that may be a second link to the old tree's
+// data: the link goes first, so the old tree keeps its file.
+bool replaceTexture(const fs::path &path, const RgbaImage &image, TgaRowOrder order) {
+    std::error_code error;
+    fs::remove(path, error);
+    return writeTga(path.string(), image, order);
+}
+
+// --- sizes ---------------------------------------------------------------------------
+
+int longestSide(const Given &g) { return std::max(g.picture.image.width, g.picture.image.height); }
+
+// Points per texel and axis for reading `pixels` picture pixels into
+// `texels` texels.
+int tapsFor(double pixels, double texels) {
+    return std::clamp(static_cast<int>(std::ceil(pixels / texels - 1e-9)), 1, kMaxTaps);
+}
+
+// The side of a cube map's faces: that of its largest picture when pictures
+// give every face, else at least the size already there; at most `limit`.
+int faceSize(const std::vector<const Given *> &pictures, bool everyFace, int existing, int limit) {
+    int side = everyFace ? 0 : existing;
+    for (const Given *g : pictures)
+        side = std::max(side, longestSide(*g));
+    return std::min(side, limit);
+}
+
+void noteResized(const std::vector<const Given *> &pictures, int side) {
+    for (const Given *g : pictures)
+        if (g->picture.image.width != side || g->picture.image.height != side)
+            report(g->path.string(), sizeText(g->picture.image.width, g->picture.image.height) +
+                                         " resized to " + sizeText(side, side));
+}
+
+// --- a building set ----------------------------------------------------------------
+
+// The room surface that direction c (in the facade's frame) meets, sampled
+// from its picture; false if that surface has no picture.
+bool roomPictureColor(const SetPictures &given, Dir3 c, Color *color) {
+    const double m = std::max({std::fabs(c.x), std::fabs(c.y), std::fabs(c.z)});
+    for (const texlayout::PictureFrame &p : texlayout::kRoomPictures) {
+        if (texlayout::dot(c, p.centre) < m)
+            continue;
+        const Given *g = find(given, p.name);
+        if (!g)
+            return false;
+        *color = samplePicture(g->picture.image, 0.5 * (texlayout::dot(c, p.right) / m + 1.0),
+                               0.5 * (1.0 - texlayout::dot(c, p.top) / m));
+        return true;
+    }
+    return false;
+}
+
+// A region of a picture: a square of `span` (in picture units) at (u0, v0).
+struct Region {
+    const RgbaImage *image;
+    double u0, v0, span;
+};
+
+// Where the picture of a sheet cell comes from, if one is given: the
+// furniture picture's quarter for a piece, a blind's or curtains' picture
+// (or that of the first for the second) for the dressing.
+bool cellSource(const SetPictures &given, texlayout::OutCell cell, Region *region) {
+    const int piece = static_cast<int>(cell);
+    if (piece < texlayout::kFurniturePieces) {
+        const Given *g = find(given, texlayout::kFurniturePicture);
+        if (g)
+            *region = {&g->picture.image, piece & 1 ? 0.5 : 0.0, piece & 2 ? 0.0 : 0.5, 0.5};
+        return g;
+    }
+    for (const texlayout::DressingPicture &p : texlayout::kDressingPictures) {
+        if (p.cell != cell)
+            continue;
+        const Given *g = find(given, p.name);
+        if (!g && p.fallback)
+            g = find(given, p.fallback);
+        if (g)
+            *region = {&g->picture.image, 0.0, 0.0, 1.0};
+        return g;
+    }
+    return false;
+}
+
+// The region's colour at (x, y), each -1..1 up and to the right, kept half
+// a pixel inside it so that filtering never reads the next quarter.
+Color regionColor(const Region &r, double x, double y) {
+    const double du = 0.5 / r.image->width, dv = 0.5 / r.image->height;
+    const double u = std::clamp(r.u0 + r.span * 0.5 * (x + 1.0), r.u0 + du, r.u0 + r.span - du);
+    const double v = std::clamp(r.v0 + r.span * 0.5 * (1.0 - y), r.v0 + dv, r.v0 + r.span - dv);
+    return samplePicture(*r.image, u, v);
+}
+
+// The sheet along direction c (in the facade's frame): a given picture in
+// its cell, with alpha turned from opacity into "the room shows through",
+// or what the old sheet held. `texel` is one texel in face coordinates.
+Color sheetColor(const SetPictures &given, Dir3 c, Color far, double texel, const Cube &old, Dir3 d) {
+    const texlayout::SheetPoint p = texlayout::sheetPointAt(c.x / c.z, c.y / c.z);
+    const texlayout::OutCell cell = texlayout::outCellAt(p.i, p.j);
+    if (cell == texlayout::OutCell::Far)
+        return far;
+    Region region;
+    if (!cellSource(given, cell, &region))
+        return cubeColor(old, d);
+    const Color picture = regionColor(region, std::clamp(p.x, -1.0, 1.0), std::clamp(p.y, -1.0, 1.0));
+    const double inside = boxCover(p.x, p.y, -1.0, -1.0, 1.0, 1.0, texel / texlayout::kCellHalf);
+    return {picture.r, picture.g, picture.b, 1.0 - picture.a * inside};
+}
+
+// The mean colour and alpha of the faces (a room's far colour).
+Color meanOf(const std::vector<const RgbaImage *> &faces) {
+    double sum[4] = {0, 0, 0, 0};
+    size_t texels = 0;
+    for (const RgbaImage *face : faces) {
+        for (size_t k = 0; k < face->rgba.size(); ++k)
+            sum[k % 4] += face->rgba[k];
+        texels += face->rgba.size() / 4;
+    }
+    const double scale = 1.0 / (255.0 * static_cast<double>(texels));
+    return {sum[0] * scale, sum[1] * scale, sum[2] * scale, sum[3] * scale};
+}
+
+// The facade: the picture, rows turned to the texture's bottom-first order,
+// shrunk to the largest facade written if it is larger.
+bool importFacade(const fs::path &root, int set, const Given &g) {
+    const RgbaImage &image = g.picture.image;
+    if (g.picture.opaque)
+        report(g.path.string(), "has no transparency, so this facade shows no rooms (its glass is "
+                                "where the picture is transparent)");
+    const double scale = std::min(1.0, static_cast<double>(kMaxFacadeSide) / longestSide(g));
+    const int width = std::max(1, static_cast<int>(image.width * scale + 0.5));
+    const int height = std::max(1, static_cast<int>(image.height * scale + 0.5));
+    if (width != image.width || height != image.height)
+        report(g.path.string(), sizeText(image.width, image.height) + " resized to " + sizeText(width, height));
+    const RgbaImage facade = renderSampled(width, height, tapsFor(image.width, width), [&](double s, double t) {
+        return samplePicture(image, s, 1.0 - t);
+    });
+    return replaceTexture(texturePath(root, set, -1), facade, TgaRowOrder::BottomFirst);
+}
+
+std::vector<const Given *> roomSurfacePictures(const SetPictures &given) {
+    std::vector<const Given *> pictures;
+    for (const texlayout::PictureFrame &p : texlayout::kRoomPictures)
+        if (const Given *g = find(given, p.name))
+            pictures.push_back(g);
+    return pictures;
+}
+
+// Points per texel for the sheet: its pictures fill cells of kCellHalf.
+int sheetTaps(const SetPictures &given, int side) {
+    int taps = 1;
+    const double cellTexels = texlayout::kCellHalf * side;
+    if (const Given *g = find(given, texlayout::kFurniturePicture))
+        taps = std::max(taps, tapsFor(0.5 * longestSide(*g), cellTexels));
+    for (const texlayout::DressingPicture &p : texlayout::kDressingPictures)
+        if (const Given *g = find(given, p.name))
+            taps = std::max(taps, tapsFor(longestSide(*g), cellTexels));
+    return taps;
+}
+
+// The room map: five surfaces from their pictures or the old map, then the
+// sheet, its far colour the mean of the five.
+bool importRoomMap(const fs::path &root, int set, const SetPictures &given) {
+    Cube old, made;
+    if (!readCube(root, set, &old))
+        return false;
+    const std::vector<const Given *> surfaces = roomSurfacePictures(given);
+    const int side = faceSize(surfaces, surfaces.size() == texlayout::kRoomPictureCount,
+                              old.faces[0].width, kMaxRoomFace);
+    noteResized(surfaces, side);
+    int taps = 1;
+    for (const Given *g : surfaces)
+        taps = std::max(taps, tapsFor(longestSide(*g), side));
+    std::vector<const RgbaImage *> walls;
+    for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
+        if (slot == set)   // set s looks out through slot s
+            continue;
+        made.faces[slot] = renderSampledFace(slot, side, taps, [&](Dir3 d) {
+            Color c;
+            return roomPictureColor(given, texlayout::toFacadeFrame(set, d), &c) ? c : cubeColor(old, d);
+        });
+        walls.push_back(&made.faces[slot]);
+    }
+    const Color far = meanOf(walls);
+    made.faces[set] = renderSampledFace(set, side, sheetTaps(given, side), [&](Dir3 d) {
+        return sheetColor(given, texlayout::toFacadeFrame(set, d), far, 2.0 / side, old, d);
+    });
+    for (int slot = 0; slot < texlayout::kSlotCount; ++slot)
+        if (!replaceTexture(texturePath(root, set, slot), made.faces[slot], TgaRowOrder::TopFirst))
+            return false;
+    return true;
+}
+
+bool importBuildingSet(const fs::path &root, int set, const SetPictures &given) {
+    const Given *facade = find(given, texlayout::kFacadePicture);
+    if (facade && !importFacade(root, set, *facade))
+        return false;
+    return given.size() == (facade ? 1u : 0u) || importRoomMap(root, set, given);
+}
+
+// --- the world ---------------------------------------------------------------------
+
+// The picture that gives slot k of the world: the ground tile for -Y (it
+// wins over the sky box's ny), else the sky box's face.
+const Given *worldPicture(const SetPictures &given, int slot) {
+    const Given *ground = slot == texlayout::kMinusYSlot ? find(given, texlayout::kGroundPicture) : nullptr;
+    return ground ? ground : find(given, texlayout::kSkyBoxPictures[slot]);
+}
+
+bool importWorld(const fs::path &root, const SetPictures &given) {
+    constexpr int world = texlayout::kWorldSet;
+    Cube old;
+    if (!readCube(root, world, &old))
+        return false;
+    if (find(given, texlayout::kGroundPicture) && find(given, texlayout::kSkyBoxPictures[texlayout::kMinusYSlot]))
+        report(find(given, texlayout::kSkyBoxPictures[texlayout::kMinusYSlot])->path.string(),
+               "not used: the ground picture stands for the -Y face");
+    std::vector<const Given *> pictures;
+    for (int slot = 0; slot < texlayout::kSlotCount; ++slot)
+        if (const Given *g = worldPicture(given, slot))
+            pictures.push_back(g);
+    const int side = faceSize(pictures, pictures.size() == texlayout::kSlotCount, old.faces[0].width, kMaxWorldFace);
+    noteResized(pictures, side);
+    for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
+        const Given *g = worldPicture(given, slot);
+        // The ground tile is seen from above with -Z on top, which is the
+        // -Y face's last row.
+        const bool ground = g && slot == texlayout::kMinusYSlot && g == find(given, texlayout::kGroundPicture);
+        const RgbaImage face = renderSampled(side, side, g ? tapsFor(longestSide(*g), side) : 1, [&](double s, double t) {
+            return g ? samplePicture(g->picture.image, s, ground ? 1.0 - t : t)
+                     : cubeColor(old, texlayout::cubeFaceDirection(slot, s, t));
+        });
+        if (!replaceTexture(texturePath(root, world, slot), face, TgaRowOrder::TopFirst))
+            return false;
+    }
+    return true;
+}
+
+// Builds the whole new tree in the staging folder.
+bool buildTree(const Staging &staging, bool exists, const SetPictures sets[]) {
+    if (!(exists ? carryOver(staging.target, staging.dir) : writeGeneratedTree(staging.dir)))
+        return false;
+    return runJobs(texlayout::kSetCount, [&](int set) {
+        if (sets[set].empty())
+            return true;
+        return set == texlayout::kWorldSet ? importWorld(staging.dir, sets[set])
+                                           : importBuildingSet(staging.dir, set, sets[set]);
+    });
+}
+
+} // namespace
+
+int importPictures(const std::string &source, const std::string &textures) {
+    std::error_code error;
+    if (!fs::is_directory(source, error)) {
+        report(source, "not a folder");
+        return 1;
+    }
+    SetPictures sets[texlayout::kSetCount];
+    if (!scanSource(source, sets))
+        return 1;
+    const bool exists = fs::exists(textures, error);
+    if (exists && fs::is_directory(textures, error) && !onlyTextures(textures))
+        return 1;
+    Staging staging;
+    std::string why;
+    if (!beginStaging(textures, &staging, &why)) {
+        report(textures, why);
+        return 1;
+    }
+    startPictureReading(staging.scratch.string());
+    const bool built = decodeAll(sets) && buildTree(staging, exists, sets);
+    endPictureReading();
+    if (!built || !commitStaging(staging, &why)) {
+        if (built)
+            report(textures, why);
+        abandonStaging(staging);
+        return 1;
+    }
+    std::printf("imported %s into %s\n", source.c_str(), staging.target.c_str());
+    return 0;
+}

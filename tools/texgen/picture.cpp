@@ -1,0 +1,118 @@
+#include "picture.h"
+
+#include <wand/MagickWand.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+void startPictureReading(const std::string &scratch) {
+    // Read before the library starts: its pixel caches on disk go here.
+    setenv("MAGICK_TEMPORARY_PATH", scratch.c_str(), 1);
+    MagickWandGenesis();
+}
+
+void endPictureReading() { MagickWandTerminus(); }
+
+namespace {
+
+// The library's own account of the wand's last failure, as one line.
+std::string wandError(MagickWand *wand) {
+    ExceptionType severity;
+    char *text = MagickGetException(wand, &severity);
+    std::string reason = text && *text ? text : "the picture cannot be decoded";
+    MagickRelinquishMemory(text);
+    return reason.substr(0, reason.find('\n'));
+}
+
+std::string sizeText(size_t width, size_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+// The size limits, checked on the picture's header before it is decoded.
+bool withinLimits(size_t width, size_t height, std::string *why) {
+    if (width == 0 || height == 0) {
+        *why = "the picture is empty (" + sizeText(width, height) + ")";
+        return false;
+    }
+    if (width > kMaxPictureSide || height > kMaxPictureSide ||
+        static_cast<long long>(width) * static_cast<long long>(height) > kMaxPicturePixels) {
+        *why = "the picture is " + sizeText(width, height) + ", larger than the importer reads (" +
+               std::to_string(kMaxPictureSide) + " pixels a side and 8192 x 8192 in all)";
+        return false;
+    }
+    return true;
+}
+
+bool anyTransparent(const RgbaImage &image) {
+    for (size_t k = 3; k < image.rgba.size(); k += 4)
+        if (image.rgba[k] < 255)
+            return true;
+    return false;
+}
+
+// Reads the first frame of path into the wand, upright, in 8-bit sRGB.
+bool decodeInto(MagickWand *wand, const std::string &path, std::string *why) {
+    // The header alone first, so that a huge picture is refused unread. A
+    // "[0]" suffix asks for the first frame and keeps characters such as
+    // "%d" in the name from being read as a pattern.
+    const std::string first = path + "[0]";
+    if (MagickPingImage(wand, first.c_str()) == MagickFalse) {
+        *why = wandError(wand);
+        return false;
+    }
+    if (!withinLimits(MagickGetImageWidth(wand), MagickGetImageHeight(wand), why))
+        return false;
+    ClearMagickWand(wand);
+    if (MagickReadImage(wand, first.c_str()) == MagickFalse ||
+        MagickAutoOrientImage(wand) == MagickFalse ||
+        MagickTransformImageColorspace(wand, sRGBColorspace) == MagickFalse) {
+        *why = wandError(wand);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool readPicture(const std::string &path, Picture *picture, std::string *why) {
+    MagickWand *wand = NewMagickWand();
+    bool ok = decodeInto(wand, path, why);
+    if (ok) {
+        const size_t width = MagickGetImageWidth(wand), height = MagickGetImageHeight(wand);
+        picture->image = makeRgbaImage(static_cast<int>(width), static_cast<int>(height));
+        ok = MagickExportImagePixels(wand, 0, 0, width, height, "RGBA", CharPixel,
+                                     picture->image.rgba.data()) == MagickTrue;
+        if (!ok)
+            *why = wandError(wand);
+        picture->opaque = !anyTransparent(picture->image);
+    }
+    DestroyMagickWand(wand);
+    return ok;
+}
+
+Color samplePicture(const RgbaImage &image, double u, double v) {
+    const double x = std::clamp(u * image.width - 0.5, 0.0, image.width - 1.0);
+    const double y = std::clamp(v * image.height - 0.5, 0.0, image.height - 1.0);
+    const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
+    const int x1 = std::min(x0 + 1, image.width - 1), y1 = std::min(y0 + 1, image.height - 1);
+    const double fx = x - x0, fy = y - y0;
+    const auto at = [&](int i, int j, int c) {
+        return image.rgba[(static_cast<size_t>(j) * image.width + i) * 4 + c] / 255.0;
+    };
+    double channel[4];
+    for (int c = 0; c < 4; ++c)
+        channel[c] = mixd(mixd(at(x0, y0, c), at(x1, y0, c), fx), mixd(at(x0, y1, c), at(x1, y1, c), fx), fy);
+    return {channel[0], channel[1], channel[2], channel[3]};
+}
+
+bool writePicture(const std::string &path, const RgbaImage &image, std::string *why) {
+    MagickWand *wand = NewMagickWand();
+    bool ok = MagickConstituteImage(wand, image.width, image.height, "RGBA", CharPixel,
+                                    image.rgba.data()) == MagickTrue &&
+              MagickWriteImage(wand, path.c_str()) == MagickTrue;
+    if (!ok)
+        *why = wandError(wand);
+    DestroyMagickWand(wand);
+    return ok;
+}

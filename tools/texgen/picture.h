@@ -1,0 +1,40 @@
+// Reading one's own pictures, in any format ImageMagick reads, and sampling
+// them. A decoding failure is reported to the caller as a reason.
+#ifndef PICTURE_H
+#define PICTURE_H
+
+#include "paint.h"
+#include "tga_write.h"
+
+#include <string>
+
+// The largest picture the importer reads: pixels a side and pixels in all.
+constexpr int kMaxPictureSide = 16384;
+constexpr long long kMaxPicturePixels = 8192LL * 8192LL;
+
+// Starts and ends the decoding library; `scratch` receives its temporary
+// files, so that they go with the import's staging folder.
+void startPictureReading(const std::string &scratch);
+void endPictureReading();
+
+// A decoded picture: RGBA, first row on top, turned upright by its own
+// orientation tag; `opaque` when no pixel is even partly transparent.
+struct Picture {
+    RgbaImage image;
+    bool opaque = true;
+};
+
+// Decodes the picture at path; on failure false, with the reason in `why`.
+bool readPicture(const std::string &path, Picture *picture, std::string *why);
+
+// The picture's colour at (u, v), u = 0..1 to the right and v = 0..1
+// downwards, filtered between the four nearest pixels; coordinates outside
+// take the nearest edge.
+Color samplePicture(const RgbaImage &image, double u, double v);
+
+
+// Writes the image (first row on top) as a picture in the format that the
+// path's suffix names; false, with the reason in `why`, on failure.
+bool writePicture(const std::string &path, const RgbaImage &image, std::string *why);
+
+#endif
