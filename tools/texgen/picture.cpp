@@ -16,11 +16,12 @@ void endPictureReading() { MagickWandTerminus(); }
 
 namespace {
 
-// The library's own account of the wand's last failure, as one line.
-std::string wandError(MagickWand *wand) {
+// The library's own account of the wand's last failure, as one line, or
+// `otherwise` where it gives none.
+std::string wandError(MagickWand *wand, const char *otherwise = "the picture cannot be decoded") {
     ExceptionType severity;
     char *text = MagickGetException(wand, &severity);
-    std::string reason = text && *text ? text : "the picture cannot be decoded";
+    std::string reason = text && *text ? text : otherwise;
     MagickRelinquishMemory(text);
     return reason.substr(0, reason.find('\n'));
 }
@@ -64,10 +65,14 @@ bool decodeInto(MagickWand *wand, const std::string &path, std::string *why) {
     if (!withinLimits(MagickGetImageWidth(wand), MagickGetImageHeight(wand), why))
         return false;
     ClearMagickWand(wand);
+    // A truncated or damaged file decodes with a warning only, to a picture
+    // partly blank: that is refused too.
     if (MagickReadImage(wand, first.c_str()) == MagickFalse ||
+        MagickGetExceptionType(wand) == CorruptImageWarning ||
         MagickAutoOrientImage(wand) == MagickFalse ||
         MagickTransformImageColorspace(wand, sRGBColorspace) == MagickFalse) {
-        *why = wandError(wand);
+        // The header was read above, so a silent failure is in the pixels.
+        *why = wandError(wand, "the file is damaged or cut short");
         return false;
     }
     return true;
