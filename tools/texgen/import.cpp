@@ -365,9 +365,10 @@ bool importFacade(const fs::path &root, int set, const Given &g) {
     const int height = std::max(1, static_cast<int>(image.height * scale + 0.5));
     if (width != image.width || height != image.height)
         report(g.path.string(), sizeText(image.width, image.height) + " resized to " + sizeText(width, height));
-    const RgbaImage facade = renderSampled(width, height, tapsFor(image.width, width), [&](double s, double t) {
-        return samplePicture(image, s, 1.0 - t);
-    });
+    const bool asItIs = width == image.width && height == image.height;
+    const RgbaImage facade = asItIs ? flippedRows(image)
+                                    : renderSampled(width, height, tapsFor(image.width, width),
+                                                    [&](double s, double t) { return samplePicture(image, s, 1.0 - t); });
     return replaceTexture(texturePath(root, set, -1), facade, TgaRowOrder::BottomFirst);
 }
 
