@@ -421,11 +421,9 @@ Color sheetTexel(int set, texlayout::Dir3 d, double aa, Color far) {
     const double out = texlayout::dot(d, texlayout::faceNormal(set));
     const double a = texlayout::dot(d, texlayout::facadeAcross(set)) / out;
     const double b = texlayout::dot(d, texlayout::facadeUp(set)) / out;
-    const double third = 0.5 * texlayout::kCellPitch;
-    const int i = a < -third ? -1 : a > third ? 1 : 0;
-    const int j = b < -third ? -1 : b > third ? 1 : 0;
-    const double x = (a - i * texlayout::kCellPitch) / texlayout::kCellHalf;
-    const double y = (b - j * texlayout::kCellPitch) / texlayout::kCellHalf;
+    const texlayout::SheetPoint p = texlayout::sheetPointAt(a, b);
+    const int i = p.i, j = p.j;
+    const double x = p.x, y = p.y;
     const double inside = boxCover(x, y, -1.0, -1.0, 1.0, 1.0, aa / texlayout::kCellHalf);
     Color c;
     switch (texlayout::outCellAt(i, j)) {
