@@ -211,8 +211,9 @@ TEST(TextureTool, OddAndBadPicturesAreNamedAndBadOnesChangeNothing) {
         const ChildProcess p = runImport(source, textures);
         EXPECT_EQ(p.exitStatus == 0, c.imports) << p.errText;
         EXPECT_NE((p.outText + p.errText).find(c.says), std::string::npos) << p.errText;
-        if (c.named[0])
+        if (c.named[0]) {
             EXPECT_NE(p.errText.find((source / c.named).string()), std::string::npos) << p.errText;
+        }
         EXPECT_EQ(snapshot(textures) == before, !c.imports);
         // Whatever was imported, every cube map keeps square faces of one size.
         for (int set = 0; set < texlayout::kSetCount; ++set) {

@@ -460,10 +460,13 @@ bool importWorld(const fs::path &root, const SetPictures &given) {
         // The ground tile is seen from above with -Z on top, which is the
         // -Y face's last row.
         const bool ground = g && slot == texlayout::kMinusYSlot && g == find(given, texlayout::kGroundPicture);
-        const RgbaImage face = renderSampled(side, side, g ? tapsFor(longestSide(*g), side) : 1, [&](double s, double t) {
-            return g ? samplePicture(g->picture.image, s, ground ? 1.0 - t : t)
-                     : cubeColor(old, texlayout::cubeFaceDirection(slot, s, t));
-        });
+        const bool asItIs = g && g->picture.image.width == side && g->picture.image.height == side;
+        const RgbaImage face =
+            asItIs ? (ground ? flippedRows(g->picture.image) : g->picture.image)
+                   : renderSampled(side, side, g ? tapsFor(longestSide(*g), side) : 1, [&](double s, double t) {
+                         return g ? samplePicture(g->picture.image, s, ground ? 1.0 - t : t)
+                                  : cubeColor(old, texlayout::cubeFaceDirection(slot, s, t));
+                     });
         if (!replaceTexture(texturePath(root, world, slot), face, TgaRowOrder::TopFirst))
             return false;
     }

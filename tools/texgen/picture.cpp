@@ -100,14 +100,14 @@ Color samplePicture(const RgbaImage &image, double u, double v) {
     const double x = std::clamp(u * image.width - 0.5, 0.0, image.width - 1.0);
     const double y = std::clamp(v * image.height - 0.5, 0.0, image.height - 1.0);
     const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
-    const int x1 = std::min(x0 + 1, image.width - 1), y1 = std::min(y0 + 1, image.height - 1);
+    const size_t dx = x0 + 1 < image.width ? 4 : 0;
+    const size_t dy = y0 + 1 < image.height ? static_cast<size_t>(image.width) * 4 : 0;
+    const unsigned char *p = &image.rgba[(static_cast<size_t>(y0) * image.width + x0) * 4];
     const double fx = x - x0, fy = y - y0;
-    const auto at = [&](int i, int j, int c) {
-        return image.rgba[(static_cast<size_t>(j) * image.width + i) * 4 + c] / 255.0;
-    };
+    const double w00 = (1 - fx) * (1 - fy), w10 = fx * (1 - fy), w01 = (1 - fx) * fy, w11 = fx * fy;
     double channel[4];
     for (int c = 0; c < 4; ++c)
-        channel[c] = mixd(mixd(at(x0, y0, c), at(x1, y0, c), fx), mixd(at(x0, y1, c), at(x1, y1, c), fx), fy);
+        channel[c] = (w00 * p[c] + w10 * p[dx + c] + w01 * p[dy + c] + w11 * p[dx + dy + c]) / 255.0;
     return {channel[0], channel[1], channel[2], channel[3]};
 }
 
