@@ -159,7 +159,7 @@ std::array<Tally, kHueCount> tallyRoom(const View &w, int set, int i, int j)
 // if not; 0 when too little of the mark or its picture shows to tell.
 int markSide(Tally mark, Tally picture, Pixel reference, Pixel from, Pixel to)
 {
-    if (mark.n < 25 || picture.n < 150)
+    if (mark.n < std::max(25, picture.n / 64) || picture.n < 150)
         return 0;
     const Pixel m = centroid(mark);
     const double ex = to.x - from.x, ey = to.y - from.y, len = std::hypot(ex, ey);
@@ -168,17 +168,25 @@ int markSide(Tally mark, Tally picture, Pixel reference, Pixel from, Pixel to)
     return wrongX || wrongY ? -1 : 1;
 }
 
-// Checks a mark in the inner rooms of face `set` (those whose walls inside
-// are all the building's own): it must lie towards `markAt` from `centre`
-// (points of the room box, taken one room deep) in every room that shows
-// enough of it, and in one at least. With `fromWindow`, it lies across
-// from the window's centre, otherwise from its picture's.
-void expectMark(const View &w, int set, const char *what, Rgb ground, Rgb mark, Dir3 centre, Dir3 markAt,
-                bool fromWindow = false)
+// A block of rooms: columns i0 .. i1 - 1, rows j0 .. j1 - 1.
+struct Rooms {
+    int i0, i1, j0, j1;
+};
+const Rooms kAllRooms{0, kRooms, 0, kRooms};
+// Rooms whose walls inside are the building's own, unless two windows share one.
+const Rooms kInnerRooms{1, kRooms - 1, 1, kRooms - 1};
+const Rooms kInnerRightOfMiddle{kRooms / 2, kRooms - 1, 1, kRooms - 1};
+
+// Checks a mark in rooms `rooms` of face `set`: it must lie towards `markAt` from `centre` (points of
+// the room box, taken one room deep) in every room that shows enough of
+// it. With `fromWindow`, it lies across from the window's centre, otherwise
+// from its picture's. Returns the number of rooms that show it.
+int checkMark(const View &w, int set, const char *what, Rgb ground, Rgb mark, Dir3 centre, Dir3 markAt,
+              Rooms rooms, bool fromWindow = false)
 {
     int shown = 0;
-    for (int i = 1; i < kRooms - 1; ++i)
-        for (int j = 1; j < kRooms - 1; ++j) {
+    for (int i = rooms.i0; i < rooms.i1; ++i)
+        for (int j = rooms.j0; j < rooms.j1; ++j) {
             const auto tally = tallyRoom(w, set, i, j);
             const Tally m = tally[hueIndex(mark)], picture = m + tally[hueIndex(ground)];
             Pixel reference = picture.n > 0 ? centroid(picture) : Pixel{};
@@ -189,7 +197,14 @@ void expectMark(const View &w, int set, const char *what, Rgb ground, Rgb mark, 
             EXPECT_NE(side, -1) << kSetNames[set] << " " << what << ": mark astray in room " << i << ", " << j;
             shown += side == 1;
         }
-    EXPECT_GT(shown, 0) << kSetNames[set] << " " << what << ": no room shows its mark";
+    return shown;
+}
+// The same, where one room at least must show the mark.
+void expectMark(const View &w, int set, const char *what, Rgb ground, Rgb mark, Dir3 centre, Dir3 markAt,
+                Rooms rooms, bool fromWindow = false)
+{
+    EXPECT_GT(checkMark(w, set, what, ground, mark, centre, markAt, rooms, fromWindow), 0)
+        << kSetNames[set] << " " << what << ": no room shows its mark";
 }
 
 // --- the pictures and what the viewer must show of them -----------------------
@@ -206,12 +221,17 @@ void writeRoomsAndFacade(const std::string &set)
         writeSolid(set + layer, grey, 0);
 }
 
-void expectRoomsAndFacade(const View &w, int set)
+// Each surface's mark must show in one room at least of the two views: the
+// inner rooms of w, and those of w2 right of the middle.
+void expectRoomsAndFacade(const View &w, const View &w2, int set)
 {
     for (int k = 0; k < texlayout::kRoomPictureCount; ++k) {
         const texlayout::PictureFrame &f = texlayout::kRoomPictures[k];
-        expectMark(w, set, f.name, kRoomGround[k], kRoomMark[k], f.centre,
-                   texlayout::combine(1, f.centre, -0.75, f.right, 0.75, f.top));
+        const Dir3 markAt = texlayout::combine(1, f.centre, -0.75, f.right, 0.75, f.top);
+        EXPECT_GT(checkMark(w, set, f.name, kRoomGround[k], kRoomMark[k], f.centre, markAt, kInnerRooms) +
+                      checkMark(w2, set, f.name, kRoomGround[k], kRoomMark[k], f.centre, markAt, kInnerRightOfMiddle),
+                  0)
+            << kSetNames[set] << " " << f.name << ": no room shows its mark";
     }
     // The facade's mark covers the room at its top left.
     EXPECT_TRUE(pale(w.colourAt(facePoint(set, 0.2, 0.8, 0))) && !pale(w.colourAt(facePoint(set, 0.2, 0.2, 0))))
@@ -219,18 +239,22 @@ void expectRoomsAndFacade(const View &w, int set)
 }
 
 // The furniture: four pieces (the picture's quarters) in colours of their
-// own, piece 2 (top left) marked in its top-left corner; it may stand
-// mirrored in a room, so only its mark's height is checked.
-const Rgb kPieceGround = blue, kPieceMark = magenta;
+// own, piece 2 (top left) marked in its top-left corner and piece 0
+// (bottom left) in its bottom-left one. A piece may stand mirrored in a
+// room, so only its mark's height is checked.
+const Rgb kPiece2 = blue, kPiece2Mark = magenta, kPiece0 = red, kPiece0Mark = rose;
 void writeFurniture(const std::string &set)
 {
     for (int k = 0; k < texlayout::kRoomPictureCount; ++k)
         writeSolid(set + texlayout::kRoomPictures[k].name + ".tga", grey);
     RgbaImage img = makeRgbaImage(kSize, kSize);
-    const Rgb quarters[4] = {kPieceGround, yellow, red, green};   // rows from the top
+    const Rgb quarters[4] = {kPiece2, yellow, kPiece0, green};   // rows from the top
     for (int p = 0; p < kSize * kSize; ++p) {
         const int x = p % kSize, y = p / kSize;
-        const Rgb c = x < kMark / 2 && y < kMark / 2 ? kPieceMark : quarters[(x >= kSize / 2) + 2 * (y >= kSize / 2)];
+        const bool atLeft = x < kMark / 2, atTop = y < kMark / 2, atBottom = y >= kSize - kMark / 2;
+        const Rgb c = atLeft && atTop      ? kPiece2Mark
+                      : atLeft && atBottom ? kPiece0Mark
+                                           : quarters[(x >= kSize / 2) + 2 * (y >= kSize / 2)];
         const int texel[4] = {c.r, c.g, c.b, 255};
         std::copy(texel, texel + 4, img.rgba.begin() + p * 4);
     }
@@ -249,12 +273,15 @@ void writeDressing(const std::string &set)
 
 void expectFurniture(const View &w, int set)
 {
-    expectMark(w, set, "furniture", kPieceGround, kPieceMark, {0, 0, 0}, {0, 1, 0});
+    EXPECT_GT(checkMark(w, set, "piece 2", kPiece2, kPiece2Mark, {0, 0, 0}, {0, 1, 0}, kAllRooms) +
+                  checkMark(w, set, "piece 0", kPiece0, kPiece0Mark, {0, 0, 0}, {0, -1, 0}, kAllRooms),
+              0)
+        << kSetNames[set] << " furniture: no room shows a mark";
 }
 void expectDressing(const View &w, int set)
 {
-    expectMark(w, set, "blind", kBlind, kBlindMark, {0, 0, 1}, {-1, -1, 1}, true);
-    expectMark(w, set, "curtains", kCurtains, kCurtainsMark, {0, 0, 1}, {-1, 1, 1}, true);
+    expectMark(w, set, "blind", kBlind, kBlindMark, {0, 0, 1}, {-1, -1, 1}, kAllRooms, true);
+    expectMark(w, set, "curtains", kCurtains, kCurtainsMark, {0, 0, 1}, {-1, 1, 1}, kAllRooms, true);
 }
 
 // The sky faces in colours of their own, each marked white at its top
@@ -317,10 +344,13 @@ protected:
 };
 
 // The keys from the start to the views: the left face from 0.8 in front of
-// its middle; the roof from 1.1 above its middle; the ground to the -x, -z
+// its middle, then 0.2 to the right (so that both walls of a room right of
+// the middle show); the roof from 1.1 above, over the middle of the rooms
+// at x = 0.5 .. 0.75 (the same for both walls of a room); the ground to the -x, -z
 // side from there; the sky along four diagonals, 30 degrees up.
 const std::string kToLeftFace(16, 'w');
-const std::string kToRoof = std::string(7, 'w') + std::string(17, 'f') + std::string(8, 's');
+const std::string kToLeftFaceRight = "d";
+const std::string kToRoof = std::string(8, 'w') + std::string(17, 'f') + std::string(8, 's');
 const std::string kToGround = std::string(13, 'r') + std::string(9, 'q');
 const std::string kToSkyNx = std::string(10, 'r'), kToSkyPz(7, 'q'), kToSkyPx(6, 'q'), kToSkyNz(6, 'q');
 
@@ -332,8 +362,10 @@ TEST_F(Import, EachPictureLandsWhereItShould)
     import();
     start();
     ASSERT_TRUE(waitForFrames(v, 1));
-    expectRoomsAndFacade(fly(kToLeftFace, "left"), kLeftSet);
-    expectRoomsAndFacade(fly(kToRoof, "roof"), kTopSet);
+    const View left = fly(kToLeftFace, "left");
+    expectRoomsAndFacade(left, fly(kToLeftFaceRight, "left-right"), kLeftSet);
+    const View roof = fly(kToRoof, "roof");
+    expectRoomsAndFacade(roof, roof, kTopSet);
     expectGround(fly(kToGround, "ground"));
     const View nx = fly(kToSkyNx, "sky-nx");
     expectSkyFace(nx, 1);
@@ -351,10 +383,10 @@ TEST_F(Import, EachPictureLandsWhereItShould)
     import();
     start();
     ASSERT_TRUE(waitForFrames(v, 1));
-    const View left = fly(kToLeftFace, "left-dressed");
-    expectFurniture(left, kLeftSet);
-    expectDressing(left, kLeftSet);
-    expectFurniture(fly(kToRoof, "roof-furnished"), kTopSet);
+    const View dressed = fly(kToLeftFace, "left-dressed");
+    expectFurniture(dressed, kLeftSet);
+    expectDressing(dressed, kLeftSet);
+    expectFurniture(fly(kToLeftFaceRight + kToRoof, "roof-furnished"), kTopSet);
 }
 
 // Every file and folder under root, with a file's contents.
