@@ -198,10 +198,8 @@ Screenshot grabWindow(ChildProcess &v)
 // The last line of `lines` that begins with `prefix` ("" if none).
 static std::string lastLine(const std::vector<std::string> &lines, const std::string &prefix)
 {
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-        if (startsWith(*it, prefix))
-            return *it;
-    return "";
+    const auto it = std::find_if(lines.rbegin(), lines.rend(), [&](const std::string &s) { return startsWith(s, prefix); });
+    return it == lines.rend() ? "" : *it;
 }
 
 Pixel worldToPixel(const Lines &lines, texlayout::Dir3 p, int width, int height)

@@ -61,10 +61,7 @@ struct Screenshot {
 // the top) in the last frame the viewer began, from the camera lines it
 // printed: 60 degrees of vertical field of view, looking from the eye along
 // theta and phi with +y up. `ahead` is false for a point behind the eye.
-struct Pixel {
-    double x, y;
-    bool ahead;
-};
+struct Pixel { double x, y; bool ahead; };
 Pixel worldToPixel(const Lines &lines, texlayout::Dir3 p, int width, int height);
 
 // Reads the viewer window's pixels back from the X server.
