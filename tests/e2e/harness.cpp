@@ -5,6 +5,9 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -190,6 +193,33 @@ Screenshot grabWindow(ChildProcess &v)
         }
     XDestroyImage(image);
     return shot;
+}
+
+// The last line of `lines` that begins with `prefix` ("" if none).
+static std::string lastLine(const std::vector<std::string> &lines, const std::string &prefix)
+{
+    const auto it = std::find_if(lines.rbegin(), lines.rend(), [&](const std::string &s) { return startsWith(s, prefix); });
+    return it == lines.rend() ? "" : *it;
+}
+
+Pixel worldToPixel(const Lines &lines, texlayout::Dir3 p, int width, int height)
+{
+    using texlayout::cross, texlayout::dot, texlayout::Dir3;
+    const double pi = std::acos(-1.0), halfView = pi / 6;
+    Dir3 eye{};
+    double theta = 0, phi = 0;
+    if (std::sscanf(lastLine(lines.err, "eye <").c_str(), "eye <%lf %lf %lf>", &eye.x, &eye.y, &eye.z) != 3 ||
+        std::sscanf(lastLine(lines.err, "theta = ").c_str(), "theta = %lf phi = %lf", &theta, &phi) != 2)
+        throw std::runtime_error("the viewer printed no camera lines");
+    // The printed phi may round to +-90, where the view would have no side.
+    phi = std::max(-89.999, std::min(89.999, phi));
+    const double t = (90 - theta) * pi / 180, q = (90 - phi) * pi / 180;
+    const Dir3 f{std::cos(t) * std::sin(q), std::cos(q), std::sin(t) * std::sin(q)};
+    const auto unit = [](Dir3 d) { const double n = std::sqrt(dot(d, d)); return Dir3{d.x / n, d.y / n, d.z / n}; };
+    const Dir3 side = unit(cross(f, {0, 1, 0})), up = cross(side, f);
+    const Dir3 d{p.x - eye.x, p.y - eye.y, p.z - eye.z};
+    const double depth = dot(d, f), focal = 0.5 * height / std::tan(halfView);
+    return {0.5 * width + focal * dot(d, side) / depth, 0.5 * height - focal * dot(d, up) / depth, depth > 0};
 }
 
 void resizeWindow(ChildProcess &v, int width, int height)

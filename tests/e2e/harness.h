@@ -57,6 +57,13 @@ struct Screenshot {
     Rgb at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+// Where world point p falls in a window of width x height pixels (rows from
+// the top) in the last frame the viewer began, from the camera lines it
+// printed: 60 degrees of vertical field of view, looking from the eye along
+// theta and phi with +y up. `ahead` is false for a point behind the eye.
+struct Pixel { double x, y; bool ahead; };
+Pixel worldToPixel(const Lines &lines, texlayout::Dir3 p, int width, int height);
+
 // Reads the viewer window's pixels back from the X server.
 Screenshot grabWindow(ChildProcess &v);
 // Asks the X server to resize the viewer window.
