@@ -1,6 +1,6 @@
 // shader_join: writes one GLSL 1.10 shader stage from its parts. The output
 // is "#version 110", a header comment naming the parts by number, a #define
-// for each name given, then each part after "#line 1 N", so that a compile
+// for each name given, then each part after "#line 0 N", so that a compile
 // message's "N:line" names the part and its own line.
 //
 // The parts come from a list file, one a line, in order; blank lines and
@@ -11,7 +11,6 @@
 // a mistyped switch fails instead of giving the finished picture.
 #include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -204,6 +203,38 @@ bool writeOutput(const std::string &path, const std::string &text)
     return static_cast<bool>(file);
 }
 
+// The parts that join with these names, read.
+bool readParts(const std::vector<PartLine> &lines, const std::vector<std::string> &names,
+               std::vector<Part> &parts)
+{
+    for (const PartLine &line : lines) {
+        if (!joins(line, names))
+            continue;
+        Part part{line.path, line.number, ""};
+        if (!readFile(part.path, part.text)) {
+            complain("cannot read the part " + part.path);
+            return false;
+        }
+        parts.push_back(part);
+    }
+    return true;
+}
+
+// False (after naming it) when a name given is in none of the parts.
+bool everyNameMentioned(const std::vector<Part> &parts, const std::vector<std::string> &names)
+{
+    for (const std::string &name : names) {
+        bool known = false;
+        for (const Part &part : parts)
+            known = known || mentions(part.text, name);
+        if (!known) {
+            complain("no part mentions " + name + "; nothing would change");
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -214,27 +245,9 @@ int main(int argc, char **argv)
         return 2;
     }
     std::vector<PartLine> lines;
-    if (!readPartList(o.list, lines))
-        return 1;
     std::vector<Part> parts;
-    for (const PartLine &line : lines) {
-        if (!joins(line, o.names))
-            continue;
-        Part part{line.path, line.number, ""};
-        if (!readFile(part.path, part.text)) {
-            complain("cannot read the part " + part.path);
-            return 1;
-        }
-        parts.push_back(part);
-    }
-    for (const std::string &name : o.names) {
-        bool known = false;
-        for (const Part &part : parts)
-            known = known || mentions(part.text, name);
-        if (!known) {
-            complain("no part mentions " + name + "; nothing would change");
-            return 1;
-        }
-    }
+    if (!readPartList(o.list, lines) || !readParts(lines, o.names, parts) ||
+        !everyNameMentioned(parts, o.names))
+        return 1;
     return writeOutput(o.out, joinedStage(parts, o.names)) ? 0 : 1;
 }
