@@ -17,7 +17,6 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <cstring>
 #include <string>
 
 #include <unistd.h>
@@ -204,53 +203,41 @@ std::vector<FrameFigures> timePairs(const std::vector<Pair> &pairs, const View &
     return medians;
 }
 
-// A pair with one feature of the viewer's fragment stage taken out: each
-// line that computes it is replaced by its neutral value, and the compiler
-// drops what no longer counts.
-struct Edit {
-    const char *line;         // as it stands in FLight.glsl
-    const char *neutral;      // what it becomes
-};
+// A pair with one feature of the viewer's fragment stage taken out: the
+// stage joined again with the feature's WITHOUT_... name defined, which
+// gives the feature's neutral value, and the compiler drops what no longer
+// counts.
 struct Feature {
     const char *name;
-    std::vector<Edit> edits;
+    const char *without;      // the define; none for the whole pair
 };
 const Feature features[] = {
     // Nothing taken out: the spread between two runs of the same pair,
     // which a feature's cost must exceed to mean anything.
-    {"nothing (the same pair)", {}},
-    {"ground (tile, distance)",
-     {{"return groundSeen(rd) ? field * (contactShade(ground) * buildingShadow(shadowChord)) : sky.rgb;",
-       "return sky.rgb;"},
-      {"sky ? tileLook(ground) : cell", "cell"}}},
-    {"shadow", {{"return mix(1.0, SHADOW_LIGHT, ramp(0.0, SHADOW_SOFTNESS, chord));", "return 1.0;"}}},
-    {"contact shade",
-     {{"return mix(CONTACT_DARK, 1.0, ramp(0.0, CONTACT_REACH, length(fromWalls)));",
-       "return 1.0;"}}},
-    {"Fresnel and glint",
-     {{"return (f0 + (1.0 - f0) * grazing5) * glass;", "return 0.0;"}}},
-    {"second facade tap",
-     {{"return 0.5 * (texture2D(baseTex, facadeUV + along) + texture2D(baseTex, facadeUV - along));",
-       "return texture2D(baseTex, facadeUV);"}}},
-    {"furniture layer", {{"f.shown = step(piece, 3.5) * step(t, tWall);", "f.shown = 0.0;"}}},
-    {"dressing",
-     {{"Dressing dressing = windowDressing(room, entry);",
-       "Dressing dressing = Dressing(vec2(0.0), 0.0);"}}},
-    {"lights-off", {{"return room.h1.w >= DARK_SHARE;", "return true;"}}},
-    {"corner windows", {{"bool outside = (hitX", "bool outside = false && (hitX"}}},
-    {"far-room fade", {{"float far = farShare(room, abs(dx) + abs(dy));", "float far = 0.0;"}}},
+    {"nothing (the same pair)", nullptr},
+    {"ground (tile, distance)", "WITHOUT_GROUND"},
+    {"shadow", "WITHOUT_SHADOW"},
+    {"contact shade", "WITHOUT_CONTACT_SHADE"},
+    {"Fresnel and glint", "WITHOUT_FRESNEL"},
+    {"second facade tap", "WITHOUT_SECOND_TAP"},
+    {"furniture layer", "WITHOUT_FURNITURE"},
+    {"dressing", "WITHOUT_DRESSING"},
+    {"lights-off", "WITHOUT_LIGHTS_OFF"},
+    {"corner windows", "WITHOUT_CORNER_WINDOWS"},
+    {"far-room fade", "WITHOUT_FAR_FADE"},
 };
 
-std::string withoutFeature(std::string shader, const Feature &f)
+// Joins the viewer's fragment stage into dir/FLight.glsl, with `define`
+// unless it is null.
+void joinFragmentStage(const std::string &dir, const char *define)
 {
-    for (const Edit &edit : f.edits) {
-        size_t at = shader.find(edit.line);
-        if (at == std::string::npos)
-            throw std::runtime_error(std::string("FLight.glsl no longer has the line of ") +
-                                     f.name + ": " + edit.line);
-        shader.replace(at, strlen(edit.line), edit.neutral);
-    }
-    return shader;
+    std::vector<std::string> args;
+    if (define)
+        args = {"-D", define};
+    args.insert(args.end(), {"-o", dir + "/FLight.glsl", FRAGMENT_PARTS});
+    ChildProcess join;
+    if (runShaderJoin(join, args) != 0)
+        throw std::runtime_error("shader_join failed: " + join.errText);
 }
 
 // Installs a viewer into a new directory; with a fragment stage given, that
@@ -281,13 +268,14 @@ std::string installPairFrom(const std::string &source)
 void printCostTable(int rounds, int frames)
 {
     const std::string whole = installPair();
-    const std::string shader = readAll(whole + "/FLight.glsl");
     const size_t count = std::size(features), middle = 1 + count / 2;
     std::vector<Pair> pairs{{"all features", whole}};
     for (size_t i = 0; i < count; ++i) {
         if (i + 1 == middle)
             pairs.push_back({"all features", whole});
-        pairs.push_back({features[i].name, installPair(withoutFeature(shader, features[i]))});
+        std::string dir = installPair();
+        joinFragmentStage(dir, features[i].without);
+        pairs.push_back({features[i].name, dir});
     }
     pairs.push_back({"all features", whole});
 

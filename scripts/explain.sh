@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the pictures of docs/how-it-works.md: one per step of the technique,
-# each drawn by the viewer's own shader pair with one SHOW_... switch of
-# shaders/FLight.glsl defined, on a virtual display. Run it again after
-# changing the shader pair; it remakes every picture in the directory.
+# each drawn by the viewer's own shader pair, its fragment stage joined by
+# the build's shader_join with one SHOW_... switch defined, on a virtual
+# display. Run it again after changing the shader pair; it remakes every
+# picture in the directory.
 #   scripts/explain.sh [OUTDIR]     (default docs/how)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,18 +38,20 @@ shots=(
 )
 
 scripts/build-viewer.sh
+join=build/tools/shader_join/shader_join
+parts=build/shaders/FLight.parts
 mkdir -p "$output"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # The viewer reads its shader pair and textures beside its own path.
-cp build/interior_mapping shaders/VLight.glsl "$work"/
+cp build/interior_mapping build/VLight.glsl "$work"/
 ln -s "$PWD/build/textures" "$work/textures"
 for shot in "${shots[@]}"; do
   read -r name switch keys <<<"$shot"
   if [ "$switch" = - ]; then
-    cp shaders/FLight.glsl "$work/FLight.glsl"
+    "$join" -o "$work/FLight.glsl" "$parts"
   else
-    sed "/^#version/a #define $switch" shaders/FLight.glsl >"$work/FLight.glsl"
+    "$join" -D "$switch" -o "$work/FLight.glsl" "$parts"
   fi
   scripts/with-xvfb.sh scripts/screenshot.sh "$work/interior_mapping" "$output/$name.png" "$keys" \
     >/dev/null

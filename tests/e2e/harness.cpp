@@ -77,6 +77,17 @@ bool launchInstalledViewer(ChildProcess &v, const std::string &dir,
     return launchProcess(v, o);
 }
 
+int runShaderJoin(ChildProcess &join, const std::vector<std::string> &args)
+{
+    LaunchOptions o;
+    o.program = SHADER_JOIN;
+    o.args = args;
+    o.workingDir = "/";
+    const int status = launchProcess(join, o) ? waitForExit(join) : -1;
+    stopProcess(join);
+    return status;
+}
+
 int frameCount(const Lines &lines)
 {
     return countLines(lines.out, frameLine);

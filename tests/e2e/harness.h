@@ -32,6 +32,9 @@ void installViewer(const std::string &dir);
 bool launchInstalledViewer(ChildProcess &v, const std::string &dir,
                            const std::map<std::string, std::string> &env = {});
 
+// Runs tools/shader_join with these arguments to its end; its exit status.
+int runShaderJoin(ChildProcess &join, const std::vector<std::string> &args);
+
 // Number of frames begun so far: "using a shader" lines.
 int frameCount(const Lines &lines);
 // Waits until at least n frames have begun.

@@ -1,4 +1,3 @@
-#version 110
 // Interior mapping, vertex stage. The viewer draws the building's faces
 // without a model transform, so positions and normals are already in world
 // units. Everything that is constant or linear across a face is worked out
@@ -13,22 +12,6 @@ uniform vec3 offset;     // where a room is looked at from, within its box
 uniform vec4 lightPos;   // sun position (w = 1) or direction (w = 0)
 uniform vec4 lightColor;
 
-varying vec2 facadeUV;   // facade coordinates (texture set 0)
-varying vec3 viewRay;    // world-space ray from the eye through this point
-varying vec3 faceNormal; // the face's outward normal
-varying vec3 seenNormal; // the normal on the side the eye is on
-varying vec3 sunDir;     // unit direction towards the sun
-varying vec4 faceLight;  // rgb: the open sky's and the ground's light on the
-                         // face; a: the sun's, by its angle
-varying vec4 roomEntry;  // xy: this point in rooms along (across, up);
-                         // z: its height; w: a code of the face
-varying vec3 roomRay;    // the view ray in rooms along (across, up, inwards)
-varying vec4 roomGrid;   // xy: the room grid's signed extent along (across,
-                         // up); z: rooms through the building; w: 1 on the
-                         // roof and the underside
-varying vec3 lookFrom;   // "offset" in the same frame
-
-const float ROOMS_PER_UNIT = 4.0;  // rooms per world unit before wallFreq
 const vec3 BUILDING_CENTRE = vec3(0.5, 0.5, 0.5);
 const vec3 SKY_FILL = vec3(0.50, 0.56, 0.66);      // light from the open sky
 const vec3 GROUND_BOUNCE = vec3(0.40, 0.38, 0.32); // light from the ground
@@ -45,8 +28,8 @@ void main()
 
     vec3 n = gl_Normal;
     float flatFace = abs(n.y) > 0.5 ? 1.0 : 0.0;
-    vec3 up = flatFace > 0.5 ? vec3(0.0, 0.0, -n.y) : vec3(0.0, 1.0, 0.0);
-    vec3 across = cross(up, n);
+    vec3 up = facadeUp(n);
+    vec3 across = facadeAcross(n);
     // A face is flat, so the eye is on one side of it at every vertex.
     seenNormal = dot(n, viewRay) > 0.0 ? -n : n;
     sunDir = normalize(lightPos.xyz - BUILDING_CENTRE * lightPos.w);
