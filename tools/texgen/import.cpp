@@ -250,10 +250,11 @@ int tapsFor(double pixels, double texels) {
     return std::clamp(static_cast<int>(std::ceil(pixels / texels - 1e-9)), 1, kMaxTaps);
 }
 
-// The side of a cube map's faces: that of its largest picture when pictures
-// give every face, else at least the size already there; at most `limit`.
-int faceSize(const std::vector<const Given *> &pictures, bool everyFace, int existing, int limit) {
-    int side = everyFace ? 0 : existing;
+// The side of a cube map's faces: that of its largest picture, or of the
+// faces already there if they are larger (what the old faces hold is kept,
+// and the sheet packs nine cells into one face); at most `limit`.
+int faceSize(const std::vector<const Given *> &pictures, int existing, int limit) {
+    int side = existing;
     for (const Given *g : pictures)
         side = std::max(side, longestSide(*g));
     return std::min(side, limit);
@@ -399,8 +400,7 @@ bool importRoomMap(const fs::path &root, int set, const SetPictures &given) {
     if (!readCube(root, set, &old))
         return false;
     const std::vector<const Given *> surfaces = roomSurfacePictures(given);
-    const int side = faceSize(surfaces, surfaces.size() == texlayout::kRoomPictureCount,
-                              old.faces[0].width, kMaxRoomFace);
+    const int side = faceSize(surfaces, old.faces[0].width, kMaxRoomFace);
     noteResized(surfaces, side);
     int taps = 1;
     for (const Given *g : surfaces)
@@ -453,7 +453,7 @@ bool importWorld(const fs::path &root, const SetPictures &given) {
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot)
         if (const Given *g = worldPicture(given, slot))
             pictures.push_back(g);
-    const int side = faceSize(pictures, pictures.size() == texlayout::kSlotCount, old.faces[0].width, kMaxWorldFace);
+    const int side = faceSize(pictures, old.faces[0].width, kMaxWorldFace);
     noteResized(pictures, side);
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
         const Given *g = worldPicture(given, slot);
