@@ -361,36 +361,4 @@ TEST_F(Import, EachPictureLandsWhereItShould)
     expectFurniture(fly(kToLeftFaceRight + kToRoof, "roof-furnished"), kTopSet);
 }
 
-// Every file and folder under root, with a file's contents.
-std::map<std::string, std::string> snapshot(const std::string &root)
-{
-    std::map<std::string, std::string> files;
-    for (const auto &entry : fs::recursive_directory_iterator(root))
-        files[entry.path().string()] = entry.is_regular_file() ? readAll(entry.path().string()) : "";
-    return files;
-}
-
-TEST_F(Import, BadInputIsNamedAndChangesNothing)
-{
-    const std::map<std::string, std::string> before = snapshot(dir + "/textures");
-    // Good pictures beside the bad one, in this set and another.
-    writeSolid(source + "/left/floor.tga", yellow);
-    writeSolid(source + "/world/px.tga", orange);
-    const std::pair<std::string, std::string> bad[] = {
-        {"/left/back.png", "not a picture"},
-        {"/left/window.tga", ""},   // an unknown name: a valid picture
-    };
-    for (const auto &[name, text] : bad) {
-        if (text.empty())
-            writeSolid(source + name, red);
-        else
-            writeFile(source + name, text);
-        std::string err;
-        EXPECT_NE(runImporter(source, dir + "/textures", err), 0);
-        EXPECT_NE(err.find(source + name), std::string::npos) << err;
-        EXPECT_TRUE(snapshot(dir + "/textures") == before) << "after " << name;
-        fs::remove(source + name);
-    }
-}
-
 }  // namespace

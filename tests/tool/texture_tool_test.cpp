@@ -206,6 +206,7 @@ TEST(TextureTool, OddAndBadPicturesAreNamedAndBadOnesChangeNothing) {
         TempDir tmp;
         const fs::path source = tmp.path / (c.named[0] ? "pictures" : "pictures %d"), textures = tmp.path / "textures";
         writeSmallTree(textures);
+        writePictureFile(source / "world/px.tga", kFace, kFace);   // a good picture in another set
         c.setUp(source);
         const auto before = snapshot(textures);
         const ChildProcess p = runImport(source, textures);
