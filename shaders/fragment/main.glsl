@@ -42,25 +42,3 @@ void main()
     vec3 building = facadeAndGlass(inside, rd, dx, dy);
 
     vec3 finished = sky ? skyAndGround(seen, layer, ground, rd, e.chord) : building;
-#ifdef STEP_SHOWN
-    // One step alone instead (a SHOW_... switch, scripts/explain.sh).
-    BuildingSoFar b;
-    b.finished = building;
-    b.room = room;
-    b.entry = entry;
-    b.ray = ray;
-    b.box = e;
-    b.surface = surface;
-    b.furniture = furniture;
-    b.dressing = dressing;
-    b.detail = detail;
-    b.seen = seen;
-    b.layer = layer;
-    b.inside = inside;
-    b.rd = rd;
-    b.dx = dx;
-    b.dy = dy;
-    finished = sky ? groundStepAlone(finished, seen, layer, ground, rd, e.chord) : roomStepAlone(b);
-#endif
-    gl_FragColor = vec4(finished, 1.0);
-}

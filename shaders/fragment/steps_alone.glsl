@@ -4,7 +4,6 @@
 // one step of the technique on its own, through the two functions below,
 // which the end of main then calls instead of showing the finished colour.
 
-#define STEP_SHOWN
 
 const vec3 SIDE_WALL_MET = vec3(0.90, 0.30, 0.20);
 const vec3 FLOOR_MET = vec3(0.25, 0.75, 0.25);
