@@ -88,6 +88,41 @@ void expectLampOnTheCeiling(const CubeMap &c, int set) {
     }
 }
 
+// The sheet on the face towards the facade, read where the shader reads it:
+// point (x, y), each -1..1, of cell (i, j)'s read square.
+const PIXEL &sheetAt(const CubeMap &c, int set, int i, int j, double x, double y) {
+    const double a = i * texlayout::kCellPitch + x * texlayout::kCellHalf;
+    const double b = j * texlayout::kCellPitch + y * texlayout::kCellHalf;
+    const texlayout::CubeTexel t = texlayout::cubeTexelAt(texlayout::inFacadeFrame(set, {a, b, 1.0}));
+    return c.faces[t.slot][std::min(c.n - 1, int(t.t * c.n)) * c.n + std::min(c.n - 1, int(t.s * c.n))];
+}
+
+// Blinds and curtains are drawn closed, opaque out to their read square's
+// edges; the second blind is the first, the second curtains are not the
+// first; a piece stands on the bottom edge of its square.
+void expectSheetAsTheShaderReadsIt(const CubeMap &c, int set) {
+    for (const auto &[i, j] : {std::pair{0, 1}, {1, 0}, {0, -1}, {-1, 0}})
+        for (const auto &[x, y] : {std::pair{-0.95, 0.0}, {0.95, 0.0}, {0.0, -0.95}, {0.0, 0.95}})
+            EXPECT_LE(sheetAt(c, set, i, j, x, y).a, 8) << "dressing cell " << i << ", " << j;
+    const auto unlike = [&](int i0, int j0, int i1, int j1) {
+        long sum = 0;
+        for (int k = 0; k < 64; ++k) {
+            const double x = (k % 8 + 0.5) / 4 - 1, y = (k / 8 + 0.5) / 4 - 1;
+            const PIXEL &p = sheetAt(c, set, i0, j0, x, y), &q = sheetAt(c, set, i1, j1, x, y);
+            sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
+        }
+        return sum / 64;
+    };
+    EXPECT_LT(unlike(1, 0, 0, 1), 60) << "the second blind";
+    EXPECT_GT(unlike(-1, 0, 0, -1), 60) << "the second curtains";
+    for (const auto &[i, j] : {std::pair{-1, -1}, {1, -1}, {-1, 1}, {1, 1}}) {
+        int opaque = 0;
+        for (int k = 0; k < 32; ++k)
+            opaque += sheetAt(c, set, i, j, (k + 0.5) / 16 - 1, -0.97).a < 128;
+        EXPECT_GT(opaque, 0) << "piece " << i << ", " << j << " off the floor";
+    }
+}
+
 // Sky is bluest, ground is not.
 bool bluest(const std::vector<PIXEL> &face) {
     long r = 0, g = 0, b = 0;
@@ -106,6 +141,7 @@ TEST(GeneratedTextures, CubeMapsAsTheViewerUploadsThem) {
             EXPECT_FALSE(bluest(cube.faces[kFloor]));
         } else {
             expectLampOnTheCeiling(cube, set);
+            expectSheetAsTheShaderReadsIt(cube, set);
         }
     }
 }
