@@ -176,8 +176,7 @@ inline SheetPoint sheetPointAt(double a, double b) {
 // seen from inside at the window, facing the back wall; walls upright, the
 // floor looking down and the ceiling looking up, the back wall at the top of
 // both. Per picture: where its middle, its right edge and its top edge lie,
-// as (across, up, out) in the facade's frame. "out" is the sheet's face,
-// written as seen from outside.
+// as (across, up, out) in the facade's frame.
 struct PictureFrame {
     const char *name;
     Dir3 centre, right, top;
@@ -190,7 +189,6 @@ constexpr PictureFrame kRoomPictures[] = {
     {"ceiling", {0, 1, 0}, {-1, 0, 0}, {0, 0, -1}},
 };
 constexpr int kRoomPictureCount = sizeof kRoomPictures / sizeof kRoomPictures[0];
-constexpr PictureFrame kSheetFrame = {"out", {0, 0, 1}, {1, 0, 0}, {0, 1, 0}};
 
 // The pictures that go into the sheet: the furniture (its four pieces in
 // the quarters of one picture, laid out as the sheet's corners), the

@@ -11,6 +11,9 @@ namespace {
 
 using texlayout::Dir3;
 
+// Sizes of the pictures of a blind or curtains, which fill one cell.
+constexpr int kDressingPictureSize = 128;
+
 // A picture square with its first row on top: f(a, b) with a = -1..1 to
 // the right and b = -1..1 upwards.
 RgbaImage renderPicture(int size, const std::function<Color(double a, double b)> &f) {
@@ -46,8 +49,8 @@ RgbaImage roomPicture(const Cube &cube, int set, const texlayout::PictureFrame &
 }
 
 // Picture `k` of building set `set`: the room's surfaces, then the facade,
-// the furniture, the blind and the two curtains. `images` holds the set's
-// generated facade and cube map.
+// the furniture, the blind and the two curtains, the first two read from
+// the set's `facade` and `cube`.
 constexpr int kLayerPictures = 5;
 bool writeBuildingPicture(const std::filesystem::path &dir, int set, int k, const RgbaImage &facade,
                           const Cube &cube) {

@@ -5,9 +5,6 @@
 
 #include <filesystem>
 
-// Sizes of the pictures of a blind or curtains, which fill one cell.
-constexpr int kDressingPictureSize = 128;
-
 #include "render.h"
 
 // Writes every set as PNG pictures under root/<set>/, the facades and room

@@ -2,6 +2,7 @@
 
 #include "picture.h"
 #include "render.h"
+#include "rooms.h"
 #include "staging.h"
 #include "tex.h"
 
@@ -35,10 +36,6 @@ std::mutex reportLock;
 void report(const std::string &what, const std::string &text) {
     std::lock_guard<std::mutex> hold(reportLock);
     std::fprintf(stderr, "%s: %s: %s\n", kTool, what.c_str(), text.c_str());
-}
-
-std::string sizeText(int width, int height) {
-    return std::to_string(width) + " x " + std::to_string(height);
 }
 
 // --- what the source folder holds ----------------------------------------------
@@ -336,9 +333,8 @@ Color sheetColor(const SetPictures &given, Dir3 c, Color far, double texel, cons
     Region region;
     if (!cellSource(given, cell, &region))
         return cubeColor(old, d);
-    const Color picture = regionColor(region, std::clamp(p.x, -1.0, 1.0), std::clamp(p.y, -1.0, 1.0));
-    const double inside = boxCover(p.x, p.y, -1.0, -1.0, 1.0, 1.0, texel / texlayout::kCellHalf);
-    return {picture.r, picture.g, picture.b, 1.0 - picture.a * inside};
+    return asSheetCell(regionColor(region, std::clamp(p.x, -1.0, 1.0), std::clamp(p.y, -1.0, 1.0)), p.x, p.y,
+                       texel);
 }
 
 // The mean colour and alpha of the faces (a room's far colour).

@@ -14,6 +14,10 @@ void startPictureReading(const std::string &scratch) {
 
 void endPictureReading() { MagickWandTerminus(); }
 
+std::string sizeText(long long width, long long height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
 namespace {
 
 // The library's own account of the wand's last failure, as one line, or
@@ -26,10 +30,6 @@ std::string wandError(MagickWand *wand, const char *otherwise = "the picture can
     return reason.substr(0, reason.find('\n'));
 }
 
-std::string sizeText(size_t width, size_t height) {
-    return std::to_string(width) + " x " + std::to_string(height);
-}
-
 // The size limits, checked on the picture's header before it is decoded.
 bool withinLimits(size_t width, size_t height, std::string *why) {
     if (width == 0 || height == 0) {
@@ -39,7 +39,8 @@ bool withinLimits(size_t width, size_t height, std::string *why) {
     if (width > kMaxPictureSide || height > kMaxPictureSide ||
         static_cast<long long>(width) * static_cast<long long>(height) > kMaxPicturePixels) {
         *why = "the picture is " + sizeText(width, height) + ", larger than the importer reads (" +
-               std::to_string(kMaxPictureSide) + " pixels a side and 8192 x 8192 in all)";
+               std::to_string(kMaxPictureSide) + " pixels a side and " +
+               sizeText(kMaxPictureAreaSide, kMaxPictureAreaSide) + " in all)";
         return false;
     }
     return true;

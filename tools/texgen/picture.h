@@ -10,7 +10,11 @@
 
 // The largest picture the importer reads: pixels a side and pixels in all.
 constexpr int kMaxPictureSide = 16384;
-constexpr long long kMaxPicturePixels = 8192LL * 8192LL;
+constexpr long long kMaxPictureAreaSide = 8192;   // pixels in all: its square
+constexpr long long kMaxPicturePixels = kMaxPictureAreaSide * kMaxPictureAreaSide;
+
+// "W x H", as messages give a size.
+std::string sizeText(long long width, long long height);
 
 // Starts and ends the decoding library; `scratch` receives its temporary
 // files, so that they go with the import's staging folder.

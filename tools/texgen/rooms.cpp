@@ -424,7 +424,6 @@ Color sheetTexel(int set, texlayout::Dir3 d, double aa, Color far) {
     const texlayout::SheetPoint p = texlayout::sheetPointAt(a, b);
     const int i = p.i, j = p.j;
     const double x = p.x, y = p.y;
-    const double inside = boxCover(x, y, -1.0, -1.0, 1.0, 1.0, aa / texlayout::kCellHalf);
     Color c;
     switch (texlayout::outCellAt(i, j)) {
     case texlayout::OutCell::Far: return far;
@@ -436,7 +435,7 @@ Color sheetTexel(int set, texlayout::Dir3 d, double aa, Color far) {
         c = furnitureTexel(set, static_cast<int>(texlayout::outCellAt(i, j)), x, y,
                            aa / texlayout::kCellHalf);
     }
-    return {c.r, c.g, c.b, 1.0 - c.a * inside};
+    return asSheetCell(c, x, y, aa);
 }
 
 // The colour and alpha a room of set `set` fades to far off: the mean of
@@ -458,6 +457,11 @@ Color farColor(int set) {
 }
 
 } // namespace
+
+Color asSheetCell(Color c, double x, double y, double texel) {
+    const double inside = boxCover(x, y, -1.0, -1.0, 1.0, 1.0, texel / texlayout::kCellHalf);
+    return {c.r, c.g, c.b, 1.0 - c.a * inside};
+}
 
 Color roomTexel(int set, texlayout::Dir3 d, double aa) {
     const double m = std::max({std::fabs(d.x), std::fabs(d.y), std::fabs(d.z)});

@@ -10,4 +10,10 @@
 // -1..1 on each axis).
 Color roomTexel(int set, texlayout::Dir3 d, double aa);
 
+// Colour c (alpha: opacity) at point (x, y) of a sheet cell, each -1..1
+// over the square the shader reads, as the sheet stores it: alpha turned
+// into "the room shows through", and clear outside the square. `texel` is
+// one texel in face coordinates.
+Color asSheetCell(Color c, double x, double y, double texel);
+
 #endif
