@@ -223,10 +223,22 @@ constexpr double kSunComponent = 0.57735026918962576;
 constexpr Dir3 kSunDirection = {kSunComponent, kSunComponent, kSunComponent};
 
 // The sky's colours overhead and at the horizon, which the generated world
-// paints and the glass reflects.
+// paints.
 struct Rgb {
     double r, g, b;
 };
+
+// The world's sun as the texture tool writes it into the textures: its
+// direction (unit, from the building), the colour of its light on the
+// facade, and the strength of the building's shadow (1: today's full
+// shadow, 0: none, for a sky with no clear sun).
+struct SunRecord {
+    Dir3 direction;
+    Rgb light;
+    double shadow;
+};
+constexpr Rgb kSunLight = {0.78, 0.74, 0.66};
+constexpr SunRecord kGeneratedSun = {kSunDirection, kSunLight, 1.0};
 constexpr Rgb kZenith = {0.20, 0.40, 0.78};
 constexpr Rgb kHorizon = {0.78, 0.86, 0.94};
 
