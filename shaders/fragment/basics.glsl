@@ -44,6 +44,7 @@ uniform samplerCube wallTex; // room cube map, or the world when drawing the sky
 uniform int useWalls;        // 1: building face, 0: sky
 uniform vec3 camPos;         // eye, world units
 uniform vec4 lightColor;
+uniform vec3 offset;         // where a room is looked at from, within its box
 
 const vec3 BUILDING_CENTRE = vec3(0.5, 0.5, 0.5);
 const float MIN_STEP = 1.0e-5;      // smallest ray component divided by
@@ -65,10 +66,27 @@ float ramp(float a, float b, float x)
     return clamp((x - a) * (1.0 / (b - a)), 0.0, 1.0);
 }
 
+// "offset" along the facade's frame (across, up, inwards).
+vec3 lookFrom()
+{
+    vec3 n = faceNormal;
+    return vec3(dot(offset, abs(facadeAcross(n))), dot(offset, abs(facadeUp(n))), dot(offset, abs(n)));
+}
+
 // A direction from the room's centre, given in the facade's frame
 // (across, up, inwards), in world axes: the room map is addressed so.
 vec3 fromFacadeFrame(vec3 q)
 {
     vec3 n = faceNormal;
     return facadeAcross(n) * q.x + facadeUp(n) * q.y - n * q.z;
+}
+
+// Where the face's own copy of the sky (in the sheet's centre cell) shows
+// the world along the unit direction r: the paraboloid map of the half of
+// the world in front of the face. Directions behind the face meet the rim.
+vec3 skyCopyLook(vec3 r)
+{
+    vec3 n = faceNormal;
+    vec2 onMap = vec2(dot(r, facadeAcross(n)), dot(r, facadeUp(n))) / (1.0 + max(dot(r, n), 0.0));
+    return onSheet(n, SKY_COPY_CENTRE + SKY_COPY_HALF * onMap);
 }

@@ -1,20 +1,13 @@
 // --- the facade and its glass ---------------------------------------------------------
 
-const vec3 FAR_GROUND = vec3(0.40, 0.46, 0.30);
-const vec3 SUN_LIGHT = vec3(0.78, 0.74, 0.66);
 const float SUN_GLINT = 6.0;
 const float CLEAR_F0 = 0.04;        // head-on reflectance of clear glass
 const float TINTED_F0 = 0.30;       // and of the curtain wall's tinted glass
 
-// The analytic sky along unit direction r: the gradient from the horizon
-// to the zenith above, the ground fading into haze below. The glass
-// reflects this, since the world map is not bound while the faces draw.
-vec3 analyticSky(vec3 r)
+// The view mirrored in the face.
+vec3 mirroredView(vec3 rd)
 {
-    float height = max(r.y, 0.0);
-    vec3 above = mix(HORIZON, ZENITH, height * (2.0 - height));
-    vec3 below = mix(HORIZON * 0.92, FAR_GROUND, ramp(0.0, 0.25, -r.y));
-    return r.y >= 0.0 ? above : below;
+    return rd - (2.0 * dot(rd, seenNormal)) * seenNormal;
 }
 
 // The sun's highlight along unit direction r: cos^256, by squaring.
@@ -58,19 +51,19 @@ float glassReflectance(float facing, float alpha)
 #endif
 }
 
-// The facade laid over the room by its alpha and lit by the sun and the
-// open sky (darker near the ground). Where it is glass it reflects the sky,
-// faintly head-on and strongly at grazing angles, and the sun glints on
-// glass only.
-vec3 facadeAndGlass(vec3 inside, vec3 rd, vec2 dx, vec2 dy)
+// The facade laid over the room by its alpha and lit by the world's sun
+// and the open sky (darker near the ground). Where it is glass it reflects
+// the world (`reflected`, read from the face's sky copy), faintly head-on
+// and strongly at grazing angles, and the sun glints on glass only, in its
+// own colour (white for the viewer's own sun).
+vec3 facadeAndGlass(vec3 inside, vec4 reflected, vec3 rd, vec2 dx, vec2 dy)
 {
     vec4 facade = facadeTexel(dx, dy);
     float nearGround = mix(0.62, 1.0, ramp(0.0, 0.45, roomEntry.z));
-    vec3 wall = facade.rgb * (faceLight.rgb * nearGround + SUN_LIGHT * lightColor.rgb * faceLight.a);
+    vec3 wall = facade.rgb * (faceLight.rgb * nearGround + sunLight * lightColor.rgb * faceLight.a);
 
-    float facing = -dot(rd, seenNormal);
-    vec3 mirrored = rd + (2.0 * facing) * seenNormal;
-    float fresnel = glassReflectance(facing, facade.a);
-    return mix(mix(inside, wall, facade.a), analyticSky(mirrored), fresnel)
-         + lightColor.rgb * (SUN_GLINT * fresnel * sunGlint(mirrored));
+    vec3 mirrored = mirroredView(rd);
+    float fresnel = glassReflectance(-dot(rd, seenNormal), facade.a);
+    return mix(mix(inside, wall, facade.a), reflected.rgb, fresnel)
+         + lightColor.rgb * (sunLight / SUN_LIGHT) * (SUN_GLINT * fresnel * sunGlint(mirrored));
 }

@@ -37,13 +37,14 @@ struct Surface {
 // cube map then shows the same room stretched over any box. A wall that
 // lies in a neighbouring facade (rooms at the building's edges) has a
 // window out; around it the wall shows its own finish from above its
-// furniture, since the map's wall there belongs to an inner room.
-Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e)
+// furniture, since the map's wall there belongs to an inner room, and the
+// window shows the world along the view `rd` from the face's sky copy.
+Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e, vec3 rd)
 {
     bool flatFace = roomGrid.w > 0.5;
     float ny = faceNormal.y;
     vec3 hit = vec3(entry + ray.xy * e.t, ray.z * e.t);
-    vec3 q = 2.0 * ((hit - vec3(room.lo, 0.0)) * vec3(room.perSize, 1.0 / room.depth) - lookFrom);
+    vec3 q = 2.0 * ((hit - vec3(room.lo, 0.0)) * vec3(room.perSize, 1.0 / room.depth) - lookFrom());
 
     // The wall met lies in a neighbouring facade when the hit point is on
     // the grid's edge along that wall's axis; side walls of the walls'
@@ -63,7 +64,9 @@ Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e)
     float opening = max(fromOpening.x, fromOpening.y);
 
     Surface s;
-    s.look = fromFacadeFrame(outside ? plain : q);
+    // The window and the inner edge of its frame look out; the frame hides
+    // the seam where the lookup turns from the wall to the world.
+    s.look = outside && opening < 0.03 ? skyCopyLook(rd) : fromFacadeFrame(outside ? plain : q);
     s.depth = hit.z;
     s.window = outside ? ramp(0.01, -0.01, opening) : 0.0;
     s.frame = outside ? ramp(0.08, 0.06, opening) : 0.0;

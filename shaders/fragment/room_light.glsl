@@ -24,14 +24,12 @@ vec3 roomTint(Room room)
 // texel's light that does NOT come from the lamp, so a room without its
 // lamp keeps only that share, in the daylight at its depth; the furniture,
 // which has no such share, keeps half the daylight.
-// A window out (edge rooms) shows the sky: a cheaper gradient than the
-// reflected sky, since the window is small.
-vec3 roomLight(vec4 seen, vec4 layer, Room room, Surface s, Layer f, vec3 rd)
+// A window out (edge rooms) shows the world as the lookup read it.
+vec3 roomLight(vec4 seen, vec4 layer, Room room, Surface s, Layer f)
 {
     bool lit = lampOn(room);
     vec3 inside = seen.rgb * (lit ? 1.0 : min(seen.a * daylight(s.depth), 1.0));
-    vec3 lookOut = mix(HORIZON, ZENITH, max(rd.y, 0.0));
-    inside = mix(mix(inside, WINDOW_FRAME, s.frame), lookOut, s.window);
+    inside = mix(mix(inside, WINDOW_FRAME, s.frame), seen.rgb, s.window);
     float furnitureLight = lit ? 1.0 : 0.5 * daylight(f.depth);
     return mix(inside, layer.rgb * furnitureLight, f.shown * (1.0 - layer.a)) * roomTint(room);
 }

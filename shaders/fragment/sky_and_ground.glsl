@@ -2,7 +2,7 @@
 
 const float CONTACT_REACH = 0.5;    // the contact shade's reach from the walls
 const float CONTACT_DARK = 0.55;
-const float SHADOW_LIGHT = 0.5;     // light left in the building's shadow
+const float SHADOW_DARK = 0.5;      // light the full shadow takes away
 const float SHADOW_SOFTNESS = 0.06;
 
 // Where the view ray meets the ground plane y = 0.
@@ -18,13 +18,21 @@ vec3 skyLook(vec3 rd)
     return vec3(rd.x, max(rd.y, -0.9 * max(abs(rd.x), abs(rd.z))), rd.z);
 }
 
-// The ground tile under a point of the ground, from the world map's -Y
+// Whether the world map's -Y face is a ground tile; else the ground is
+// the world's lower half seen from GROUND_PROJECTION_CENTRE.
+bool groundTiled()
+{
+    return sunLight.y > 0.5;
+}
+
+// The world map under a point of the ground: the ground tile from its -Y
 // face, half a tile on so that the tile's edges run well away from the
-// building.
-vec3 tileLook(vec3 ground)
+// building; or the world's own ground, projected from above the building,
+// which far off runs into the world's horizon.
+vec3 groundLook(vec3 ground)
 {
     vec2 tile = fract(ground.xz * (1.0 / GROUND_TILE) + 0.5) * 2.0 - 1.0;
-    return vec3(tile.x, -1.0, tile.y);
+    return groundTiled() ? vec3(tile.x, -1.0, tile.y) : ground - GROUND_PROJECTION_CENTRE;
 }
 
 // Whether the view ray meets the ground: the eye is above it and looks down.
@@ -36,11 +44,12 @@ bool groundSeen(vec3 rd)
 // The ground plane's own colour: the tile near by; far off, where more than
 // a couple of the tile's texels fall in a pixel (its finest lines, the
 // hedges, are six wide), the world map's own picture of the distance
-// (`sky`, looked up along the view), which cannot alias.
+// (`sky`, looked up along the view), which cannot alias. The projected
+// ground is the world's picture all the way.
 vec3 groundField(vec4 sky, vec4 tile, vec3 ground)
 {
     vec2 reach = fwidth(ground.xz) * (TILE_TEXELS / GROUND_TILE);
-    float distant = ramp(2.0, 6.0, max(reach.x, reach.y));
+    float distant = groundTiled() ? ramp(2.0, 6.0, max(reach.x, reach.y)) : 0.0;
     return mix(tile.rgb, sky.rgb, distant);
 }
 
@@ -59,13 +68,13 @@ float contactShade(vec3 ground)
 
 // The light left at a point of the ground whose ray to the sun runs through
 // the building for `chord`: the building's shadow, soft at its edges, where
-// the ray only clips a corner.
+// the ray only clips a corner, and as dark as the world's sun is clear.
 float buildingShadow(float chord)
 {
 #ifdef WITHOUT_SHADOW
     return 1.0;
 #else
-    return mix(1.0, SHADOW_LIGHT, ramp(0.0, SHADOW_SOFTNESS, chord));
+    return 1.0 - SHADOW_DARK * sunLight.x * ramp(0.0, SHADOW_SOFTNESS, chord);
 #endif
 }
 
@@ -82,14 +91,14 @@ vec3 skyAndGround(vec4 sky, vec4 tile, vec3 ground, vec3 rd, float shadowChord)
 #endif
 }
 
-// What the sky pass's second lookup reads: the ground tile under the
-// point, or without the ground the room pass's `cell`, which makes the
-// lookup one for both passes.
+// What the sky pass's second lookup reads: the world map under the point
+// of the ground, or without the ground the room pass's `cell`, which makes
+// the lookup one for both passes.
 vec3 secondSkyLook(vec3 ground, vec3 cell)
 {
 #ifdef WITHOUT_GROUND
     return cell;
 #else
-    return tileLook(ground);
+    return groundLook(ground);
 #endif
 }

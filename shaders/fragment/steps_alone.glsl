@@ -78,10 +78,10 @@ vec3 roomStepAlone(BuildingSoFar b)
     shown = mix(0.25 * b.seen.rgb, piece.rgb, alone.shown * (1.0 - piece.a));
 #endif
 #ifdef SHOW_ROOM_LIGHT
-    shown = roomLight(b.seen, piece, b.room, b.surface, alone, b.rd);
+    shown = roomLight(b.seen, piece, b.room, b.surface, alone);
 #endif
 #ifdef SHOW_DRESSING
-    shown = dressed(roomLight(b.seen, b.layer, b.room, b.surface, b.furniture, b.rd), b.layer,
+    shown = dressed(roomLight(b.seen, b.layer, b.room, b.surface, b.furniture), b.layer,
                     b.dressing.shown * b.detail);
 #endif
 #ifdef SHOW_FACADE

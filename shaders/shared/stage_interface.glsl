@@ -18,7 +18,10 @@ varying vec3 roomRay;    // the view ray in rooms along (across, up, inwards)
 varying vec4 roomGrid;   // xy: the room grid's signed extent along (across,
                          // up); z: rooms through the building; w: 1 on the
                          // roof and the underside
-varying vec3 lookFrom;   // "offset": where a room is looked at from, in its box
+varying vec3 sunLight;   // on a face: the sun's light on the facade; on the
+                         // sky: x the shadow's strength, y 1 where the
+                         // ground is the world map's tile (0: the world's
+                         // lower half projected onto it)
 
 // The facade's frame, from the face's normal: `across` runs to the right
 // seen from outside, `up` up the wall (along -z on the roof and +z on the
@@ -30,4 +33,12 @@ vec3 facadeAcross(vec3 n)
 vec3 facadeUp(vec3 n)
 {
     return vec3(0.0, 1.0 - abs(n.y), -n.y);
+}
+
+// The direction from a room map's centre to point p of the face that
+// looks out through the facade of normal n: the sheet, in face
+// coordinates (across, up).
+vec3 onSheet(vec3 n, vec2 p)
+{
+    return facadeAcross(n) * p.x + facadeUp(n) * p.y + n;
 }

@@ -137,10 +137,9 @@ constexpr int kRoomsPerUnit = 4;
 // corners hold the furniture pieces (a piece's square is the room's cross-
 // section seen from the window, its bottom edge on the floor); blinds and
 // curtains are drawn closed over one window (the blind) or over the room's
-// width (the curtains), bottom edge at the sill; the centre is flat: the
-// colour a room only a few pixels across fades to, with the alpha of the
-// walls. Alpha is 0 where a piece or the dressing is opaque and 255 where
-// the room shows through.
+// width (the curtains), bottom edge at the sill. Alpha is 0 where a piece
+// or the dressing is opaque and 255 where the room shows through. The
+// centre cell carries the world to the face ("the world cell" below).
 constexpr double kCellPitch = 2.0 / 3.0;
 constexpr double kCellHalf = 0.32;
 
@@ -169,6 +168,78 @@ inline SheetPoint sheetPointAt(double a, double b) {
     const int j = b < -third ? -1 : b > third ? 1 : 0;
     return {i, j, (a - i * kCellPitch) / kCellHalf, (b - j * kCellPitch) / kCellHalf};
 }
+
+// --- the world cell: what a building set carries of the world ------------------
+
+// While the faces draw only their own textures are bound, so the sheet's
+// centre cell carries what the glass and the facade need of the world. In
+// the cell's own coordinates (x, y), -1..1 over its read square:
+//  - above, the sky as seen from the face: a paraboloid map of the half of
+//    the world in front of it, centred at kSkyCopyCentre with half-size
+//    kSkyCopyHalf. Its point (u, v), each -1..1, looks along
+//    (2u, 2v, 1 - u^2 - v^2) / (1 + u^2 + v^2) in the facade's frame
+//    (across, up, out), so the rim is the face's own plane; beyond the rim
+//    the same formula runs on behind the face, which keeps filtering smooth;
+//  - below kPatchRowTop, a row of flat patches, each read at its centre:
+//    the far colour (the colour and alpha a room only a few pixels across
+//    fades to), the sun's direction (rgb = 0.5 + 0.5 * direction in world
+//    axes; alpha: the shadow's strength) and the sun's light on the facade
+//    (rgb; alpha 0 marks that the set carries a sun at all: a plain cube map,
+//    alpha 255, gets the sun of the viewer's light instead).
+struct CellPoint {
+    double x, y;
+};
+constexpr CellPoint kSkyCopyCentre = {0.0, 0.2};
+constexpr double kSkyCopyHalf = 0.75;
+constexpr double kPatchRowTop = -0.65;
+constexpr CellPoint kFarPatch = {-0.6, -0.8};
+constexpr CellPoint kSunPatch = {0.0, -0.8};
+constexpr CellPoint kSunLightPatch = {0.6, -0.8};
+
+enum class WorldCellPart { SkyCopy, Far, Sun, SunLight };
+
+// The part of the world cell that its point (x, y) belongs to.
+constexpr WorldCellPart worldCellPartAt(double x, double y) {
+    if (y >= kPatchRowTop)
+        return WorldCellPart::SkyCopy;
+    return x < -0.3 ? WorldCellPart::Far : x < 0.3 ? WorldCellPart::Sun : WorldCellPart::SunLight;
+}
+
+// The direction (across, up, out) that the sky copy's point (x, y) of the
+// world cell looks along. Not normalised.
+inline Dir3 skyCopyDirection(double x, double y) {
+    const double u = (x - kSkyCopyCentre.x) / kSkyCopyHalf, v = (y - kSkyCopyCentre.y) / kSkyCopyHalf;
+    return {2.0 * u, 2.0 * v, 1.0 - u * u - v * v};
+}
+
+// The world map carries its own sun for the sky pass, in the alpha of flat
+// patches on its -Y face (the sky's colour is all its rgb): each alpha is
+// one number, read at the patch's centre, the -Y face point (a, 0) looking
+// along (a, -1, 0). The sun's direction x, y, z as 0.5 + 0.5 * component,
+// the shadow's strength, and 1 where the -Y face is a ground tile repeated
+// over the ground (0: the world's lower half is projected onto the ground).
+// A world map of alpha 255 thus has the viewer's sun, the full shadow and a
+// tiled ground.
+enum class WorldPatch { SunX, SunY, SunZ, Shadow, GroundTiled };
+constexpr int kWorldPatchCount = 5;
+constexpr double kWorldPatchStep = 0.2;
+constexpr double kWorldPatchHalf = 0.08;
+// The -Y face point of patch k along its row.
+constexpr double worldPatchAt(int k) { return (k - 0.5 * (kWorldPatchCount - 1)) * kWorldPatchStep; }
+
+// The patch that the -Y face point (a, b), each -1..1, belongs to, or -1.
+inline int worldPatchAtPoint(double a, double b) {
+    const int k = static_cast<int>(std::floor(a / kWorldPatchStep + 0.5 * kWorldPatchCount));
+    if (std::fabs(b) > kWorldPatchHalf || k < 0 || k >= kWorldPatchCount ||
+        std::fabs(a - worldPatchAt(k)) > kWorldPatchHalf)
+        return -1;
+    return k;
+}
+
+// Without a ground picture the world's lower half is projected onto the
+// ground plane as seen from this point: above the building's foot, one
+// building height up.
+constexpr Dir3 kGroundProjectionCentre = {0.5, 1.0, 0.5};
 
 // --- the room and the world as pictures ----------------------------------------
 
@@ -222,8 +293,6 @@ constexpr const char *kGroundPicture = "ground";
 constexpr double kSunComponent = 0.57735026918962576;
 constexpr Dir3 kSunDirection = {kSunComponent, kSunComponent, kSunComponent};
 
-// The sky's colours overhead and at the horizon, which the generated world
-// paints.
 struct Rgb {
     double r, g, b;
 };
@@ -239,8 +308,6 @@ struct SunRecord {
 };
 constexpr Rgb kSunLight = {0.78, 0.74, 0.66};
 constexpr SunRecord kGeneratedSun = {kSunDirection, kSunLight, 1.0};
-constexpr Rgb kZenith = {0.20, 0.40, 0.78};
-constexpr Rgb kHorizon = {0.78, 0.86, 0.94};
 
 // World units of ground covered by one repeat of the world map's -Y face.
 constexpr double kGroundTile = 8.0;
@@ -248,7 +315,7 @@ constexpr double kGroundTile = 8.0;
 // The constants the build writes into the shader pair, by their GLSL names.
 struct ShaderConstant {
     const char *name;
-    int size;   // 1: float, 3: vec3
+    int size;   // 1: float, 2: vec2, 3: vec3
     double value[3];
     const char *meaning;
 };
@@ -256,8 +323,15 @@ constexpr ShaderConstant kShaderConstants[] = {
     {"ROOMS_PER_UNIT", 1, {kRoomsPerUnit}, "rooms per world unit before wallFreq"},
     {"CELL_PITCH", 1, {kCellPitch}, "the sheet's cells: centres apart"},
     {"CELL_HALF", 1, {kCellHalf}, "and the half-size read of each"},
-    {"ZENITH", 3, {kZenith.r, kZenith.g, kZenith.b}, "the sky overhead"},
-    {"HORIZON", 3, {kHorizon.r, kHorizon.g, kHorizon.b}, "and at the horizon"},
+    {"SKY_COPY_CENTRE", 2, {kCellHalf * kSkyCopyCentre.x, kCellHalf * kSkyCopyCentre.y}, "the world cell's sky copy, on the face"},
+    {"SKY_COPY_HALF", 1, {kCellHalf * kSkyCopyHalf}, "and its half-size"},
+    {"FAR_POINT", 2, {kCellHalf * kFarPatch.x, kCellHalf * kFarPatch.y}, "the far colour's patch, on the face"},
+    {"SUN_POINT", 2, {kCellHalf * kSunPatch.x, kCellHalf * kSunPatch.y}, "the sun's direction"},
+    {"SUN_LIGHT_POINT", 2, {kCellHalf * kSunLightPatch.x, kCellHalf * kSunLightPatch.y}, "the sun's light"},
+    {"WORLD_PATCH_FIRST", 1, {worldPatchAt(0)}, "the world map's patches on its -Y face"},
+    {"WORLD_PATCH_STEP", 1, {kWorldPatchStep}, "and their spacing"},
+    {"SUN_LIGHT", 3, {kSunLight.r, kSunLight.g, kSunLight.b}, "the viewer's own sun on the facade"},
+    {"GROUND_PROJECTION_CENTRE", 3, {kGroundProjectionCentre.x, kGroundProjectionCentre.y, kGroundProjectionCentre.z}, "the world seen from here onto the ground"},
     {"GROUND_TILE", 1, {kGroundTile}, "world units covered by the world map's -Y face"},
     {"TILE_TEXELS", 1, {kWorldFaceSize}, "texels across that face"},
 };

@@ -21,9 +21,10 @@ struct Textures {
     Rgb world;                // the world's faces ...
     bool checkerGround;       // ... except -Y, a checker of squares two units wide
     int facadeAlpha;          // the facades are grey with this alpha
+    bool worldInSheet = false;  // the rooms' sheet faces carry the world's colour (the glass reflects it)
 };
 
-const Rgb black{0, 0, 0}, grey{128, 128, 128}, green{0, 200, 0};
+const Rgb black{0, 0, 0}, grey{128, 128, 128}, green{0, 200, 0}, white{255, 255, 255};
 
 // File `file` of set `set` (see texture_tree.h) for the textures t.
 RgbaImage textureImage(const Textures &t, int set, int file)
@@ -34,7 +35,8 @@ RgbaImage textureImage(const Textures &t, int set, int file)
     RgbaImage img = makeSolidImage(kFace, 128, 128, 128, file == 0 ? t.facadeAlpha : alpha);
     for (int texel = 0; texel < kFace * kFace && file > 0; ++texel) {
         const int i = texel % kFace, j = texel / kFace;
-        const Rgb c = checker ? ((i / 16 + j / 16) % 2 ? Rgb{255, 255, 255} : black) : set == 6 ? t.world : t.room;
+        const bool world = set == 6 || (set == k && t.worldInSheet);
+        const Rgb c = checker ? ((i / 16 + j / 16) % 2 ? white : black) : world ? t.world : t.room;
         img.rgba[texel * 4] = c.r, img.rgba[texel * 4 + 1] = c.g, img.rgba[texel * 4 + 2] = c.b;
     }
     return img;
@@ -77,10 +79,11 @@ struct LookCase {
 void PrintTo(const LookCase &c, std::ostream *os) { *os << c.name; }
 
 const LookCase cases[] = {
-    // Black rooms behind clear glass: head-on the glass reflects little; the
-    // second view runs along the left face from x = -0.6 (at about 80 degrees),
-// which lies left of the middle of the window.
-    {"GlassReflectsMoreAtGrazingAngles", {black, 255, grey, false, 0}, "",
+    // Black rooms behind clear glass, their sheets carrying a white world:
+    // head-on the glass reflects little of it; the second view runs along
+    // the left face from x = -0.6 (at about 80 degrees), which lies left of
+    // the middle of the window.
+    {"GlassReflectsMoreAtGrazingAngles", {black, 255, white, false, 0, true}, "",
      "wwwwwwwwwwwwwwwwwaaaaaaaaaaaaaaaaaeeeeee",
      [](const Screenshot &ahead, const Screenshot &grazing) {
          const int straight = extremes(ahead, 440, 440, 584, 584).first;

@@ -57,7 +57,12 @@ int compare(const RgbaImage &a, const RgbaImage &b, const std::function<bool(dou
 bool readBySheet(int set, int side, double s, double t) {
     const texlayout::Dir3 c = texlayout::toFacadeFrame(set, texlayout::cubeFaceDirection(set, s, t));
     const texlayout::SheetPoint p = texlayout::sheetPointAt(c.x / c.z, c.y / c.z);
-    const double margin = 1.0 - 2.0 / (side * texlayout::kCellHalf);
+    const double texels = 2.0 / (side * texlayout::kCellHalf), margin = 1.0 - texels;
+    if (texlayout::outCellAt(p.i, p.j) == texlayout::OutCell::Far) // the world cell's parts are read inside
+        for (const double dx : {-texels, texels})
+            for (const double dy : {-texels, texels})
+                if (texlayout::worldCellPartAt(p.x + dx, p.y + dy) != texlayout::worldCellPartAt(p.x, p.y))
+                    return false;
     return std::fabs(p.x) < margin && std::fabs(p.y) < margin;
 }
 
@@ -245,7 +250,9 @@ TEST(TextureTool, AFloorAloneKeepsTheRestOfTheRoom) {
     EXPECT_EQ(texel(texlayout::kMinusYSlot, 0.5, 0.5), 200);   // the new floor
     EXPECT_EQ(texel(0, 0.5, 0.5), kOld.rgba[0]);                 // a wall
     EXPECT_EQ(texel(front, 0.1, 0.1), kOld.rgba[0]);             // a corner cell: a piece
-    EXPECT_GT(texel(front, 0.5, 0.5), kOld.rgba[0]);             // the far colour
+    const texlayout::CellPoint far = texlayout::kFarPatch;      // the far colour
+    EXPECT_GT(texel(front, 0.5 * (1.0 + texlayout::kCellHalf * far.x), 0.5 * (1.0 - texlayout::kCellHalf * far.y)),
+              kOld.rgba[0]);
 }
 
 // Killed between building and swapping, with the tree on another filesystem

@@ -20,11 +20,14 @@ int main() {
     std::puts("// Written by the build from texture_layout.h: what the shader pair");
     std::puts("// agrees on with the textures.");
     for (const texlayout::ShaderConstant &c : texlayout::kShaderConstants) {
-        if (c.size == 1)
+        if (c.size == 1) {
             std::printf("const float %s = %s;", c.name, glslFloat(c.value[0]).c_str());
-        else
-            std::printf("const vec3 %s = vec3(%s, %s, %s);", c.name, glslFloat(c.value[0]).c_str(),
-                        glslFloat(c.value[1]).c_str(), glslFloat(c.value[2]).c_str());
+        } else {
+            std::string values;
+            for (int k = 0; k < c.size; ++k)
+                values += (k ? ", " : "") + glslFloat(c.value[k]);
+            std::printf("const vec%d %s = vec%d(%s);", c.size, c.name, c.size, values.c_str());
+        }
         std::printf(" // %s\n", c.meaning);
     }
     return 0;

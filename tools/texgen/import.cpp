@@ -5,6 +5,7 @@
 #include "rooms.h"
 #include "staging.h"
 #include "tex.h"
+#include "world_cell.h"
 
 #include <algorithm>
 #include <cmath>
@@ -324,12 +325,13 @@ Color regionColor(const Region &r, double x, double y) {
 
 // The sheet along direction c (in the facade's frame): a given picture in
 // its cell, with alpha turned from opacity into "the room shows through",
-// or what the old sheet held. `texel` is one texel in face coordinates.
+// or what the old sheet held; in the world cell the far colour, and what
+// the old cell held of the world. `texel` is one texel in face coordinates.
 Color sheetColor(const SetPictures &given, Dir3 c, Color far, double texel, const Cube &old, Dir3 d) {
     const texlayout::SheetPoint p = texlayout::sheetPointAt(c.x / c.z, c.y / c.z);
     const texlayout::OutCell cell = texlayout::outCellAt(p.i, p.j);
     if (cell == texlayout::OutCell::Far)
-        return far;
+        return texlayout::worldCellPartAt(p.x, p.y) == texlayout::WorldCellPart::Far ? far : cubeColor(old, d);
     Region region;
     if (!cellSource(given, cell, &region))
         return cubeColor(old, d);
@@ -437,7 +439,9 @@ const Given *worldPicture(const SetPictures &given, int slot) {
     return ground ? ground : find(given, texlayout::kSkyBoxPictures[slot]);
 }
 
-bool importWorld(const fs::path &root, const SetPictures &given) {
+// Writes the world's six faces from the pictures given; returns the
+// world's sun and whether the -Y face is a ground tile.
+bool importWorld(const fs::path &root, const SetPictures &given, texlayout::SunRecord *sun, bool *groundTiled) {
     constexpr int world = texlayout::kWorldSet;
     Cube old;
     if (!readCube(root, world, &old))
@@ -466,19 +470,35 @@ bool importWorld(const fs::path &root, const SetPictures &given) {
         if (!replaceTexture(texturePath(root, world, slot), face, TgaRowOrder::TopFirst))
             return false;
     }
+    *sun = texlayout::kGeneratedSun;
+    *groundTiled = find(given, texlayout::kGroundPicture) || !worldPicture(given, texlayout::kMinusYSlot);
     return true;
+}
+
+// The world imported, its sun and ground stamped into the world map, and
+// what the building sets carry of it written into every set.
+bool importWorldIntoTree(const fs::path &root, const SetPictures &given) {
+    texlayout::SunRecord sun;
+    bool groundTiled = true;
+    if (!importWorld(root, given, &sun, &groundTiled))
+        return false;
+    const fs::path minusY = texturePath(root, texlayout::kWorldSet, texlayout::kMinusYSlot);
+    RgbaImage face;
+    if (!readTexture(minusY, &face))
+        return false;
+    stampWorldPatches(&face, sun, groundTiled);
+    return replaceTexture(minusY, face, TgaRowOrder::TopFirst) && writeWorldIntoSets(root, sun);
 }
 
 // Builds the whole new tree in the staging folder.
 bool buildTree(const Staging &staging, bool exists, const SetPictures sets[]) {
     if (!(exists ? carryOver(staging.target, staging.dir) : writeGeneratedTree(staging.dir)))
         return false;
-    return runJobs(texlayout::kSetCount, [&](int set) {
-        if (sets[set].empty())
-            return true;
-        return set == texlayout::kWorldSet ? importWorld(staging.dir, sets[set])
-                                           : importBuildingSet(staging.dir, set, sets[set]);
+    // The building sets first: the world is then written into every one.
+    const bool buildings = runJobs(texlayout::kBuildingSets, [&](int set) {
+        return sets[set].empty() || importBuildingSet(staging.dir, set, sets[set]);
     });
+    return buildings && (sets[texlayout::kWorldSet].empty() || importWorldIntoTree(staging.dir, sets[texlayout::kWorldSet]));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "facades.h"
 #include "rooms.h"
 #include "world.h"
+#include "world_cell.h"
 
 #include <algorithm>
 #include <atomic>
@@ -139,8 +140,13 @@ RgbaImage generatedImage(int set, int file) {
         return world ? renderPainted(texlayout::kWorldPlateSize, texlayout::kWorldPlateSize, worldPlateTexel)
                      : renderPainted(texlayout::kFacadeSize, texlayout::kFacadeSize,
                                      [set](double s, double t) { return generatedFacadeTexel(set, s, t); });
-    return world ? renderPaintedFace(file, texlayout::kWorldFaceSize, generatedWorldTexel)
-                 : renderPaintedFace(file, texlayout::kRoomFaceSize,
+    if (world) {
+        RgbaImage face = renderPaintedFace(file, texlayout::kWorldFaceSize, generatedWorldTexel);
+        if (file == texlayout::kMinusYSlot)
+            stampWorldPatches(&face, texlayout::kGeneratedSun, true);
+        return face;
+    }
+    return renderPaintedFace(file, texlayout::kRoomFaceSize,
                                      [set](texlayout::Dir3 d) { return generatedRoomTexel(set, d); });
 }
 

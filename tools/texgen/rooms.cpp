@@ -10,6 +10,8 @@
 // lamp (0 on the lamp itself), so that the shader can switch lights off.
 #include "rooms.h"
 
+#include "world_cell.h"
+
 #include "furniture.h"
 
 #include <algorithm>
@@ -426,7 +428,7 @@ Color sheetTexel(int set, texlayout::Dir3 d, double aa, Color far) {
     const double x = p.x, y = p.y;
     Color c;
     switch (texlayout::outCellAt(i, j)) {
-    case texlayout::OutCell::Far: return far;
+    case texlayout::OutCell::Far: return worldCellTexel(set, x, y, aa / texlayout::kCellHalf, far, generatedWorld());
     case texlayout::OutCell::Blind:
     case texlayout::OutCell::Blind2: c = blindTexel(y); break;
     case texlayout::OutCell::Curtains: c = curtainTexel(false, x); break;

@@ -11,10 +11,9 @@
 
 namespace {
 
-// The sky overhead and at the horizon, which the glass reflects too.
-constexpr Color fromLayout(texlayout::Rgb c) { return rgb(c.r, c.g, c.b); }
-constexpr Color kZenith = fromLayout(texlayout::kZenith);
-constexpr Color kHorizon = fromLayout(texlayout::kHorizon);
+// The sky overhead and at the horizon.
+constexpr Color kZenith = rgb(0.20, 0.40, 0.78);
+constexpr Color kHorizon = rgb(0.78, 0.86, 0.94);
 constexpr Color kSun = rgb(1.0, 0.98, 0.88);
 constexpr Color kFarHills = rgb(0.50, 0.60, 0.70);
 constexpr Color kNearHills = rgb(0.30, 0.44, 0.32);
