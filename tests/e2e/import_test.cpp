@@ -374,4 +374,34 @@ TEST_F(Import, EachPictureLandsWhereItShould)
         expectSkyFace(fly(keys, kSkyFaces[face]), face);
 }
 
+// A world of one's own, six faces and no ground: a red sky, and below the
+// horizon green towards -X and blue towards +X (grey elsewhere). The glass
+// reflects the red sky; the ground is the world's lower half projected
+// from above the building, so it is green on the -X side and blue far out
+// on the +X side.
+TEST_F(Import, TheBuildingStandsInAndReflectsItsWorld)
+{
+    const Rgb sky{230, 40, 40}, west{40, 200, 40}, east{40, 40, 230};
+    for (const char *face : {"px", "nx", "py", "ny", "pz", "nz"})
+        writePicture(source + "/world/" + face + ".tga", [&](int, int y) {
+            const bool below = face[1] == 'y' ? face[0] == 'n' : y >= kSize / 2;
+            return Texel{!below ? sky : std::string(face) == "px" ? east : std::string(face) == "nx" ? west : grey, 255};
+        });
+    ASSERT_NO_FATAL_FAILURE(importAndStart());
+    const View start = fly("f", "world-ground");
+    const Rgb near = start.colourAt({-2.5, 0, 0.5}), far = start.colourAt({4.0, 0, 2.0});
+    EXPECT_TRUE(near.g > 2 * std::max(near.r, near.b) && far.b > 2 * std::max(far.r, far.g))
+        << "the ground by the eye " << near.r << " " << near.g << " " << near.b << ", far on "
+        << far.r << " " << far.g << " " << far.b;
+    // Along the front's curtain wall at a grazing angle: its glass above the
+    // eye mirrors the sky.
+    const View grazing = fly("r" + std::string(4, 'd') + std::string(30, 'w') + std::string(12, 'q'), "world-glass");
+    int red = 0;
+    for (double x = 0.1; x < 0.95; x += 0.05) {
+        const Rgb c = grazing.colourAt({x, 0.85, 1.0});
+        red += c.r > 2 * std::max(c.g, c.b);
+    }
+    EXPECT_GE(red, 10) << "of 17 points on the glass, so many mirror the red sky";
+}
+
 }  // namespace
