@@ -63,7 +63,7 @@ Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e)
     float opening = max(fromOpening.x, fromOpening.y);
 
     Surface s;
-    s.look = fromFacadeFrame(outside ? plain : q);
+    s.look = fromFacadeFrame(inRoomStyle(room, outside ? plain : q));
     s.depth = hit.z;
     s.window = outside ? ramp(0.01, -0.01, opening) : 0.0;
     s.frame = outside ? ramp(0.08, 0.06, opening) : 0.0;
