@@ -265,8 +265,6 @@ void noteResized(const std::vector<const Given *> &pictures, int side) {
                                          " resized to " + sizeText(side, side));
 }
 
-// --- a building set ----------------------------------------------------------------
-
 // --- room styles ---------------------------------------------------------------------
 
 // The picture of room surface p in style `style`: its own, or, for a style
@@ -284,6 +282,8 @@ int styleViewTexels(const std::vector<const Given *> &pictures, int existingSide
     const int side = faceSize(pictures, existing, kMaxRoomStyleTexels);
     return (side + texlayout::kStyleQuadrantUnit - 1) / texlayout::kStyleQuadrantUnit * texlayout::kStyleQuadrantUnit;
 }
+
+// --- a building set ----------------------------------------------------------------
 
 // The room surface of style `style` that direction c (in the facade's
 // frame) meets, sampled from its picture; false if that surface has no

@@ -60,11 +60,20 @@ constexpr Color kSetWallTints[texlayout::kBuildingSets] = {
     rgb(0.92, 0.80, 0.70), rgb(0.85, 0.88, 0.95), rgb(0.94, 0.92, 0.86)};
 
 // Style `style` as set `set` paints it: its own seed, its walls leaning to
-// the set's hue, and its wall items turned round the room by the set.
+// the set's hue, every other set another floor or finish of the kind, and
+// its wall items turned round the room by the set.
 RoomStyle styleOf(int set, int style) {
     RoomStyle st = kStyles[style];
     st.seed += 1000 * set;
     st.wall = mix(st.wall, kSetWallTints[set], 0.35);
+    if (set % 2 == 1) { // odd sets paint the other floor or finish of a kind
+        if (style == 0)
+            st.floor = FloorKind::Concrete;
+        else if (style == 2)
+            st.floor = FloorKind::Slabs;
+        else if (style == 3) // a bedroom rather than a library
+            st.finish = WallFinish::Dots, st.ceiling = CeilingKind::Pendant;
+    }
     const WallItem items[3] = {st.back, st.left, st.right};
     st.back = items[set % 3];
     st.left = items[(set + 1) % 3];
