@@ -66,7 +66,7 @@ Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e, vec3 rd)
     Surface s;
     // The window and the inner edge of its frame look out; the frame hides
     // the seam where the lookup turns from the wall to the world.
-    s.look = outside && opening < 0.03 ? skyCopyLook(rd) : fromFacadeFrame(outside ? plain : q);
+    s.look = outside && opening < 0.03 ? skyCopyLook(rd) : fromFacadeFrame(inRoomStyle(room, outside ? plain : q));
     s.depth = hit.z;
     s.window = outside ? ramp(0.01, -0.01, opening) : 0.0;
     s.frame = outside ? ramp(0.08, 0.06, opening) : 0.0;

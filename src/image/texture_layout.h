@@ -9,6 +9,7 @@
 #define TEXTURE_LAYOUT_H
 
 #include <cmath>
+#include <string>
 
 namespace texlayout {
 
@@ -33,9 +34,9 @@ constexpr const char *kTextureSuffix = ".tga";
 constexpr int kPlusYSlot = 2;
 constexpr int kMinusYSlot = 3;
 
-// The generated textures' sizes, in texels a side.
+// The generated textures' sizes, in texels a side (the room maps' with
+// the room styles below).
 constexpr int kFacadeSize = 512;
-constexpr int kRoomFaceSize = 256;
 constexpr int kWorldFaceSize = 1024;
 constexpr int kWorldPlateSize = 64;
 
@@ -241,6 +242,64 @@ inline int worldPatchAtPoint(double a, double b) {
 // building height up.
 constexpr Dir3 kGroundProjectionCentre = {0.5, 1.0, 0.5};
 
+
+// --- room styles: four rooms in one map ------------------------------------------
+
+// A room map holds up to four room styles, each with walls, floor and
+// ceiling of its own; a room picks one by its hash. Every face but the
+// sheet is cut into 2 x 2 quadrants, one per style: style k's view of a
+// face, scaled down, centred at kStyleCentre in both face coordinates
+// (-1..1), signs as styleSigns(k) gives them, and read over the square of
+// half-size kStyleHalf around that centre. The strips left between the
+// quadrants and along the face's edges repeat each quadrant's edge texels,
+// so that linear filtering never mixes two styles.
+//
+// The signs: style k sits on the +-across, +-up and +-out side of each face
+// that it does not face, k = 2a + b giving (1 - 2a, 1 - 2b, -(1 - 2a)(1 - 2b)).
+// Of these four sign triples any two differ in two places, so on every face
+// (which drops one coordinate) the four styles take four quadrants.
+constexpr int kRoomStyles = 4;
+constexpr double kStyleCentre = 0.5;
+constexpr double kStyleHalf = 8.0 / 17.0;
+// Faces a multiple of kStyleFaceUnit a side hold their quadrants on whole
+// texels: quadrant texels are kStyleQuadrantUnit per unit.
+constexpr int kStyleFaceUnit = 68;
+constexpr int kStyleQuadrantUnit = 32;
+
+constexpr Dir3 styleSigns(int style) {
+    const double a = 1.0 - 2.0 * (style / 2), b = 1.0 - 2.0 * (style % 2);
+    return {a, b, -a * b};
+}
+
+// The face side whose quadrants hold at least `texels` texels a side, and
+// the quadrants' texels of a face of that side.
+constexpr int styledFaceSide(int texels) {
+    return (texels + kStyleQuadrantUnit - 1) / kStyleQuadrantUnit * kStyleFaceUnit;
+}
+constexpr int styleQuadrantTexels(int side) { return side / kStyleFaceUnit * kStyleQuadrantUnit; }
+// The generated room maps: texels a side of each style's surface, and of
+// the faces (the sheet's too).
+constexpr int kRoomStyleTexels = 256;
+constexpr int kRoomFaceSize = styledFaceSide(kRoomStyleTexels);
+// Where a quadrant starts along a face coordinate, in texels of a face of
+// that side: below the middle (lower) or above it.
+constexpr int styleQuadrantStart(int side, bool upper) {
+    return static_cast<int>(side * (1.0 + (upper ? kStyleCentre : -kStyleCentre) - kStyleHalf) / 2.0 + 0.5);
+}
+
+// Where the room map of building set `set` keeps style k's view along
+// direction d (world axes, from the room's centre): the face d meets stays,
+// its two face coordinates are scaled into the style's quadrant. As the
+// shader pair does it: every axis as long as the longest is kept.
+inline Dir3 styledDirection(int set, int style, Dir3 d) {
+    const Dir3 c = toFacadeFrame(set, d), sign = styleSigns(style);
+    const double m = std::fmax(std::fabs(c.x), std::fmax(std::fabs(c.y), std::fabs(c.z)));
+    const auto scaled = [m](double x, double s) {
+        return std::fabs(x) >= m ? x : x * kStyleHalf + kStyleCentre * m * s;
+    };
+    return inFacadeFrame(set, {scaled(c.x, sign.x), scaled(c.y, sign.y), scaled(c.z, sign.z)});
+}
+
 // --- the room and the world as pictures ----------------------------------------
 
 // The room as pictures, for the importer and the example pictures: each is
@@ -260,6 +319,12 @@ constexpr PictureFrame kRoomPictures[] = {
     {"ceiling", {0, 1, 0}, {-1, 0, 0}, {0, 0, -1}},
 };
 constexpr int kRoomPictureCount = sizeof kRoomPictures / sizeof kRoomPictures[0];
+
+// A room picture of style k (0 ..< kRoomStyles) is named as the first
+// style's with k + 1 after it: back, back2, back3, back4.
+inline std::string stylePictureName(const char *name, int style) {
+    return style == 0 ? std::string(name) : name + std::to_string(style + 1);
+}
 
 // The pictures that go into the sheet: the furniture (its four pieces in
 // the quarters of one picture, laid out as the sheet's corners), the
@@ -334,6 +399,8 @@ constexpr ShaderConstant kShaderConstants[] = {
     {"GROUND_PROJECTION_CENTRE", 3, {kGroundProjectionCentre.x, kGroundProjectionCentre.y, kGroundProjectionCentre.z}, "the world seen from here onto the ground"},
     {"GROUND_TILE", 1, {kGroundTile}, "world units covered by the world map's -Y face"},
     {"TILE_TEXELS", 1, {kWorldFaceSize}, "texels across that face"},
+    {"STYLE_CENTRE", 1, {kStyleCentre}, "a room style's quadrant: its centre in face coordinates"},
+    {"STYLE_HALF", 1, {kStyleHalf}, "and the half-size read of it"},
 };
 
 } // namespace texlayout

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -402,6 +403,34 @@ TEST_F(Import, TheBuildingStandsInAndReflectsItsWorld)
         red += c.r > 2 * std::max(c.g, c.b);
     }
     EXPECT_GE(red, 10) << "of 17 points on the glass, so many mirror the red sky";
+}
+
+// Four room styles of one colour each on the left face: rooms of several
+// styles show, and each room's walls, floor and ceiling are of one style
+// (a few pixels on a room's border may show its neighbour).
+TEST_F(Import, EveryRoomShowsOneStyle)
+{
+    const Rgb styleColours[texlayout::kRoomStyles] = {red, yellow, green, blue};
+    for (int style = 0; style < texlayout::kRoomStyles; ++style)
+        for (const texlayout::PictureFrame &p : texlayout::kRoomPictures)
+            writeSolid(source + "/left/" + texlayout::stylePictureName(p.name, style) + ".tga", styleColours[style]);
+    for (const char *layer : {"facade.tga", "furniture.tga", "blind.tga", "curtains.tga"})
+        writeSolid(source + "/left/" + layer, grey, 0);
+    ASSERT_NO_FATAL_FAILURE(importAndStart());
+    std::set<int> shown;
+    for (const View &w : {fly(kToLeftFace, "styles"), fly(kToLeftFaceRight, "styles-right")})
+        for (int room = 0; room < kRooms * kRooms; ++room) {
+            const auto tally = tallyRoom(w, kLeftSet, room % kRooms, room / kRooms);
+            int counts[texlayout::kRoomStyles];
+            for (int style = 0; style < texlayout::kRoomStyles; ++style)
+                counts[style] = tally[hueIndex(styleColours[style])].n;
+            std::sort(counts, counts + texlayout::kRoomStyles);
+            EXPECT_LE(counts[2], std::max(20, counts[3] / 25)) << "room " << room % kRooms << ", " << room / kRooms;
+            for (int style = 0; style < texlayout::kRoomStyles; ++style)
+                if (tally[hueIndex(styleColours[style])].n > 1000)
+                    shown.insert(style);
+        }
+    EXPECT_GE(shown.size(), 3u) << "rooms of too few styles";
 }
 
 }  // namespace

@@ -202,7 +202,7 @@ const Case kCases[] = {
     {"a facade with no transparency", [](const fs::path &s) { writePictureFile(s / "left/facade.tga", 16, 8); },
      "left/facade.tga", "no transparency", true},
     {"a picture not square", [](const fs::path &s) { writePictureFile(s / "left/floor.tga", 48, 16); },
-     "left/floor.tga", "48 x 16 resized to 48 x 48", true},
+     "left/floor.tga", "48 x 16 resized to 64 x 64", true},
 };
 
 TEST(TextureTool, OddAndBadPicturesAreNamedAndBadOnesChangeNothing) {

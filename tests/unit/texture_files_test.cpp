@@ -15,12 +15,18 @@ namespace {
 const int kCeiling = texlayout::kPlusYSlot, kFloor = texlayout::kMinusYSlot, kWorld = texlayout::kWorldSet;
 
 struct CubeMap {
-    int n = 0;   // texels along a side
+    int n = 0, set = 0;   // texels along a side; the set
     std::vector<PIXEL> faces[6];
+    // Texels along a side of each room style's view of a face (the world's
+    // faces are one view).
+    int viewTexels() const { return set == kWorld ? n : texlayout::styleQuadrantTexels(n); }
     // The face and texel GL samples along the direction through (s, t) of
-    // face k, which lies on a neighbouring face when s or t is outside 0..1.
-    std::pair<int, int> sampled(int k, double s, double t) const {
-        const texlayout::CubeTexel c = texlayout::cubeTexelAt(texlayout::cubeFaceDirection(k, s, t));
+    // face k in room style `style`'s view, which lies on a neighbouring face
+    // when s or t is outside 0..1.
+    std::pair<int, int> sampled(int k, double s, double t, int style = 0) const {
+        const texlayout::Dir3 d = texlayout::cubeFaceDirection(k, s, t);
+        const texlayout::CubeTexel c =
+            texlayout::cubeTexelAt(set == kWorld ? d : texlayout::styledDirection(set, style, d));
         const auto index = [&](double x) { return std::min(n - 1, std::max(0, int(x * n))); };
         return {c.slot, index(c.t) * n + index(c.s)};
     }
@@ -28,6 +34,7 @@ struct CubeMap {
 };
 
 void load(CubeMap *cube, int set) {
+    cube->set = set;
     for (int k = 0; k < 6; ++k) {
         const std::string path = std::string(TEXTURE_DIR) + "/" + kSetNames[set] + "/" + kSetFiles[1 + k] + ".tga";
         FILE *file = fopen(path.c_str(), "rb");
@@ -46,24 +53,27 @@ void load(CubeMap *cube, int set) {
 // Along every edge where two faces show one surface, the texels beside it
 // and those GL samples just beyond it differ little on average (in R + G + B).
 // That is all round the world's sky and horizon (its ground tile is not
-// seen from the centre), and where two walls of a room meet (the ceiling
-// and floor meet them at a corner; the face towards the facade, face s of
-// set s, is never seen as a wall).
+// seen from the centre), and where two walls of a room meet in each room
+// style (the ceiling and floor meet them at a corner; the face towards the
+// facade, face s of set s, is never seen as a wall).
 void expectEdgesAgree(const CubeMap &c, int set) {
     const auto seen = [set](int k) { return set == kWorld ? k != kFloor : k != set && k / 2 != 1; };
-    for (int k = 0; k < 6; ++k) {
-        for (int side = 0; side < 4 && seen(k); ++side) {   // t = 0, t = 1, s = 0, s = 1
-            const double in = side % 2 ? 1 - 0.5 / c.n : 0.5 / c.n, out = in + (side % 2 ? 1.0 : -1.0) / c.n;
+    const int n = c.viewTexels(), styles = set == kWorld ? 1 : texlayout::kRoomStyles;
+    for (int k = 0; k < 6 * styles; ++k) {
+        const int face = k % 6, style = k / 6;
+        for (int side = 0; side < 4 && seen(face); ++side) {   // t = 0, t = 1, s = 0, s = 1
+            const double in = side % 2 ? 1 - 0.5 / n : 0.5 / n, out = in + (side % 2 ? 1.0 : -1.0) / n;
             long sum = 0;
             std::pair<int, int> there;
-            for (int i = 0; i < c.n; ++i) {
-                const double along = (i + 0.5) / c.n;
-                there = side < 2 ? c.sampled(k, along, out) : c.sampled(k, out, along);
-                const PIXEL &p = c.at(side < 2 ? c.sampled(k, along, in) : c.sampled(k, in, along)), &q = c.at(there);
+            for (int i = 0; i < n; ++i) {
+                const double along = (i + 0.5) / n;
+                there = side < 2 ? c.sampled(face, along, out, style) : c.sampled(face, out, along, style);
+                const PIXEL &p = c.at(side < 2 ? c.sampled(face, along, in, style) : c.sampled(face, in, along, style));
+                const PIXEL &q = c.at(there);
                 sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
             }
             if (seen(there.first)) {
-                EXPECT_LT(sum / c.n, 40) << kSetFiles[1 + k] << " towards " << kSetFiles[1 + there.first];
+                EXPECT_LT(sum / n, 40) << kSetFiles[1 + face] << " towards " << kSetFiles[1 + there.first] << ", style " << style;
             }
         }
     }
@@ -71,19 +81,22 @@ void expectEdgesAgree(const CubeMap &c, int set) {
 
 // Alpha is the share of a texel's light that is not the lamp's, and the
 // lamp hangs on the ceiling: the lowest alpha is there (about 0, on the lamp
-// itself), and each wall's half next to the ceiling (rows t < 0.5) has less
-// than its half next to the floor. The face towards the facade is left out;
-// under the roof that is the ceiling.
+// itself), and in each room style each wall's half next to the ceiling
+// (rows t < 0.5 of the style's view) has less than its half next to the
+// floor. The face towards the facade is left out; under the roof that is
+// the ceiling.
 void expectLampOnTheCeiling(const CubeMap &c, int set) {
     const auto lowest = [&](int k) { int a = 255; for (PIXEL p : c.faces[k]) a = std::min<int>(a, p.a); return a; };
+    const int n = c.viewTexels();
     for (int k = 0; k < 6; ++k) {
-        long upper = 0, lower = 0;
-        for (int texel = 0; texel < c.n * c.n; ++texel) (texel < c.n * c.n / 2 ? upper : lower) += c.faces[k][texel].a;
         if (k != set && set != kCeiling) {
             EXPECT_LE(lowest(kCeiling), std::min(lowest(k), 8)) << kSetFiles[1 + k];
         }
-        if (k != set && k / 2 != 1) {
-            EXPECT_LT(upper, lower) << kSetFiles[1 + k];
+        for (int style = 0; style < texlayout::kRoomStyles && k != set && k / 2 != 1; ++style) {
+            long upper = 0, lower = 0;
+            for (int texel = 0; texel < n * n; ++texel)
+                (texel < n * n / 2 ? upper : lower) += c.at(c.sampled(k, (texel % n + 0.5) / n, (texel / n + 0.5) / n, style)).a;
+            EXPECT_LT(upper, lower) << kSetFiles[1 + k] << ", style " << style;
         }
     }
 }

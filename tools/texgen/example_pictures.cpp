@@ -37,27 +37,31 @@ Color furnitureQuarters(int set, double a, double b, double aa) {
                           2.0 * b - (b >= 0.0 ? 1.0 : -1.0), 2.0 * aa);
 }
 
-// A room surface's picture through frame p, read from the set's cube map
-// at the centres of its texels, so that the picture holds the map's own
-// texels.
-RgbaImage roomPicture(const Cube &cube, int set, const texlayout::PictureFrame &p) {
-    const int size = cube.faces[0].width;
+// A room surface's picture of style `style` through frame p, read from
+// the set's cube map at the centres of its texels, so that the picture
+// holds the map's own texels.
+RgbaImage roomPicture(const Cube &cube, int set, int style, const texlayout::PictureFrame &p) {
+    const int size = texlayout::styleQuadrantTexels(cube.faces[0].width);
     return renderSampled(size, size, 1, [&](double s, double t) {
         const Dir3 d = texlayout::combine(1.0, p.centre, 2.0 * s - 1.0, p.right, 1.0 - 2.0 * t, p.top);
-        return cubeColor(cube, texlayout::inFacadeFrame(set, d));
+        return styledCubeColor(cube, set, style, texlayout::inFacadeFrame(set, d));
     });
 }
 
-// Picture `k` of building set `set`: the room's surfaces, then the facade,
-// the furniture, the blind and the two curtains, the first two read from
-// the set's `facade` and `cube`.
+// Picture `k` of building set `set`: the room's surfaces in each style,
+// then the facade, the furniture, the blind and the two curtains, the
+// first two read from the set's `facade` and `cube`.
 constexpr int kLayerPictures = 5;
+constexpr int kStyledPictures = texlayout::kRoomPictureCount * texlayout::kRoomStyles;
 bool writeBuildingPicture(const std::filesystem::path &dir, int set, int k, const RgbaImage &facade,
                           const Cube &cube) {
     const double aa = 2.0 / texlayout::kRoomFaceSize;
-    if (k < texlayout::kRoomPictureCount)
-        return save(dir, texlayout::kRoomPictures[k].name, roomPicture(cube, set, texlayout::kRoomPictures[k]));
-    switch (k - texlayout::kRoomPictureCount) {
+    if (k < kStyledPictures) {
+        const int style = k / texlayout::kRoomPictureCount;
+        const texlayout::PictureFrame &p = texlayout::kRoomPictures[k % texlayout::kRoomPictureCount];
+        return save(dir, texlayout::stylePictureName(p.name, style).c_str(), roomPicture(cube, set, style, p));
+    }
+    switch (k - kStyledPictures) {
     case 0:   // the facade texture is stored bottom row first; a picture top first
         return save(dir, texlayout::kFacadePicture, flippedRows(facade));
     case 1:
@@ -69,7 +73,7 @@ bool writeBuildingPicture(const std::filesystem::path &dir, int set, int k, cons
             return blindTexel(b);
         }));
     default: {
-        const bool second = k - texlayout::kRoomPictureCount == 4;
+        const bool second = k - kStyledPictures == 4;
         return save(dir, second ? "curtains2" : "curtains",
                     renderPicture(kDressingPictureSize,
                                   [second](double a, double) { return curtainTexel(second, a); }));
@@ -105,7 +109,7 @@ bool writeExamplePictures(const std::filesystem::path &root) {
 }
 
 bool writePicturesOf(const std::filesystem::path &root, const RgbaImage facades[], const Cube cubes[]) {
-    constexpr int kPicturesPerSet = texlayout::kRoomPictureCount + kLayerPictures;
+    constexpr int kPicturesPerSet = kStyledPictures + kLayerPictures;
     return makeSetDirectories(root) &&
            runJobs(kWorldPictures + texlayout::kBuildingSets * kPicturesPerSet, [&](int job) {
                if (job < kWorldPictures)

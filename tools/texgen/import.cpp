@@ -22,7 +22,7 @@ using texlayout::Dir3;
 namespace {
 
 // The largest textures an import writes, in texels a side.
-constexpr int kMaxRoomFace = 1024;
+constexpr int kMaxRoomStyleTexels = 480;   // a style's surface: faces of 1020
 constexpr int kMaxWorldFace = 2048;
 constexpr int kMaxFacadeSide = 4096;
 // Points read per texel and axis at most when a picture is shrunk.
@@ -73,8 +73,9 @@ std::vector<std::string> pictureNames(int set) {
         return names;
     }
     std::vector<std::string> names = {texlayout::kFacadePicture};
-    for (const texlayout::PictureFrame &p : texlayout::kRoomPictures)
-        names.push_back(p.name);
+    for (int style = 0; style < texlayout::kRoomStyles; ++style)
+        for (const texlayout::PictureFrame &p : texlayout::kRoomPictures)
+            names.push_back(texlayout::stylePictureName(p.name, style));
     names.push_back(texlayout::kFurniturePicture);
     for (const texlayout::DressingPicture &p : texlayout::kDressingPictures)
         names.push_back(p.name);
@@ -265,16 +266,35 @@ void noteResized(const std::vector<const Given *> &pictures, int side) {
                                          " resized to " + sizeText(side, side));
 }
 
+// --- room styles ---------------------------------------------------------------------
+
+// The picture of room surface p in style `style`: its own, or, for a style
+// given in part, the first style's.
+const Given *stylePicture(const SetPictures &given, const texlayout::PictureFrame &p, int style) {
+    const Given *g = find(given, texlayout::stylePictureName(p.name, style));
+    return g ? g : find(given, p.name);
+}
+
+// The texels a side of each style's view of a face: those of the largest
+// surface picture, or of the views already there if they are larger,
+// rounded up to whole quadrants; at most kMaxRoomStyleTexels.
+int styleViewTexels(const std::vector<const Given *> &pictures, int existingSide) {
+    const int existing = static_cast<int>(std::lround(existingSide * texlayout::kStyleHalf));
+    const int side = faceSize(pictures, existing, kMaxRoomStyleTexels);
+    return (side + texlayout::kStyleQuadrantUnit - 1) / texlayout::kStyleQuadrantUnit * texlayout::kStyleQuadrantUnit;
+}
+
 // --- a building set ----------------------------------------------------------------
 
-// The room surface that direction c (in the facade's frame) meets, sampled
-// from its picture; false if that surface has no picture.
-bool roomPictureColor(const SetPictures &given, Dir3 c, Color *color) {
+// The room surface of style `style` that direction c (in the facade's
+// frame) meets, sampled from its picture; false if that surface has no
+// picture.
+bool roomPictureColor(const SetPictures &given, int style, Dir3 c, Color *color) {
     const double m = std::max({std::fabs(c.x), std::fabs(c.y), std::fabs(c.z)});
     for (const texlayout::PictureFrame &p : texlayout::kRoomPictures) {
         if (texlayout::dot(c, p.centre) < m)
             continue;
-        const Given *g = find(given, p.name);
+        const Given *g = stylePicture(given, p, style);
         if (!g)
             return false;
         *color = samplePicture(g->picture.image, 0.5 * (texlayout::dot(c, p.right) / m + 1.0),
@@ -373,9 +393,10 @@ bool importFacade(const fs::path &root, int set, const Given &g) {
 
 std::vector<const Given *> roomSurfacePictures(const SetPictures &given) {
     std::vector<const Given *> pictures;
-    for (const texlayout::PictureFrame &p : texlayout::kRoomPictures)
-        if (const Given *g = find(given, p.name))
-            pictures.push_back(g);
+    for (int style = 0; style < texlayout::kRoomStyles; ++style)
+        for (const texlayout::PictureFrame &p : texlayout::kRoomPictures)
+            if (const Given *g = find(given, texlayout::stylePictureName(p.name, style)))
+                pictures.push_back(g);
     return pictures;
 }
 
@@ -391,27 +412,34 @@ int sheetTaps(const SetPictures &given, int side) {
     return taps;
 }
 
-// The room map: five surfaces from their pictures or the old map, then the
-// sheet, its far colour the mean of the five.
+// The room map: five surfaces in each style from their pictures or the
+// old map, then the sheet, its far colour the mean of them all.
 bool importRoomMap(const fs::path &root, int set, const SetPictures &given) {
     Cube old, made;
     if (!readCube(root, set, &old))
         return false;
     const std::vector<const Given *> surfaces = roomSurfacePictures(given);
-    const int side = faceSize(surfaces, old.faces[0].width, kMaxRoomFace);
-    noteResized(surfaces, side);
+    const int texels = styleViewTexels(surfaces, old.faces[0].width);
+    const int side = texlayout::styledFaceSide(texels);
+    noteResized(surfaces, texels);
     int taps = 1;
     for (const Given *g : surfaces)
-        taps = std::max(taps, tapsFor(longestSide(*g), side));
+        taps = std::max(taps, tapsFor(longestSide(*g), texels));
+    RgbaImage views[texlayout::kSlotCount][texlayout::kRoomStyles];
     std::vector<const RgbaImage *> walls;
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
         if (slot == set)   // set s looks out through slot s
             continue;
-        made.faces[slot] = renderSampledFace(slot, side, taps, [&](Dir3 d) {
-            Color c;
-            return roomPictureColor(given, texlayout::toFacadeFrame(set, d), &c) ? c : cubeColor(old, d);
-        });
-        walls.push_back(&made.faces[slot]);
+        for (int style = 0; style < texlayout::kRoomStyles; ++style) {
+            views[slot][style] = renderSampledFace(slot, texels, taps, [&](Dir3 d) {
+                Color c;
+                return roomPictureColor(given, style, texlayout::toFacadeFrame(set, d), &c)
+                           ? c
+                           : styledCubeColor(old, set, style, d);
+            });
+            walls.push_back(&views[slot][style]);
+        }
+        made.faces[slot] = styledFace(set, slot, views[slot]);
     }
     const Color far = meanOf(walls);
     made.faces[set] = renderSampledFace(set, side, sheetTaps(given, side), [&](Dir3 d) {

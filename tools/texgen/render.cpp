@@ -75,16 +75,38 @@ RgbaImage renderSampledFace(int slot, int size, int taps, const DirectionFn &f) 
     return renderSampled(size, size, taps, onFace(slot, f));
 }
 
-Color generatedRoomTexel(int set, texlayout::Dir3 d) {
-    return roomTexel(set, d, kCubeFaceSpan / texlayout::kRoomFaceSize);
-}
-
 Color generatedWorldTexel(texlayout::Dir3 d) {
     return worldTexel(d, kCubeFaceSpan / texlayout::kWorldFaceSize);
 }
 
 Color generatedFacadeTexel(int set, double s, double t) {
     return facadeTexel(set, s, t, 1.0 / texlayout::kFacadeSize);
+}
+
+RgbaImage styledFace(int set, int slot, const RgbaImage views[]) {
+    const int texels = views[0].width, side = texlayout::styledFaceSide(texels);
+    // The style in each quadrant: [above the middle along s][along t].
+    int styleIn[2][2] = {};
+    for (int style = 0; style < texlayout::kRoomStyles; ++style) {
+        const texlayout::CubeTexel c =
+            texlayout::cubeTexelAt(texlayout::styledDirection(set, style, texlayout::kCubeFaces[slot].centre));
+        styleIn[c.s > 0.5][c.t > 0.5] = style;
+    }
+    const auto inView = [&](int texel) {
+        return std::clamp(texel - texlayout::styleQuadrantStart(side, 2 * texel >= side), 0, texels - 1);
+    };
+    RgbaImage face = makeRgbaImage(side, side);
+    for (int j = 0; j < side; ++j)
+        for (int i = 0; i < side; ++i) {
+            const RgbaImage &view = views[styleIn[2 * i >= side][2 * j >= side]];
+            std::copy_n(view.rgba.begin() + (static_cast<size_t>(inView(j)) * texels + inView(i)) * 4, 4,
+                        face.rgba.begin() + (static_cast<size_t>(j) * side + i) * 4);
+        }
+    return face;
+}
+
+Color styledCubeColor(const Cube &cube, int set, int style, texlayout::Dir3 d) {
+    return cubeColor(cube, texlayout::styledDirection(set, style, d));
 }
 
 Color cubeColor(const Cube &cube, texlayout::Dir3 d) {
@@ -134,6 +156,21 @@ std::filesystem::path texturePath(const std::filesystem::path &root, int set, in
             texlayout::kTextureSuffix);
 }
 
+// Face `slot` of the generated room map of building set `set`: the sheet
+// towards the facade, else the four styles' views of the face.
+static RgbaImage generatedRoomFace(int set, int slot) {
+    if (slot == set)
+        return renderPaintedFace(slot, texlayout::kRoomFaceSize, [set](texlayout::Dir3 d) {
+            return roomSheetTexel(set, d, kCubeFaceSpan / texlayout::kRoomFaceSize);
+        });
+    RgbaImage views[texlayout::kRoomStyles];
+    for (int style = 0; style < texlayout::kRoomStyles; ++style)
+        views[style] = renderPaintedFace(slot, texlayout::kRoomStyleTexels, [set, style](texlayout::Dir3 d) {
+            return roomSurfaceTexel(set, style, d, kCubeFaceSpan / texlayout::kRoomStyleTexels);
+        });
+    return styledFace(set, slot, views);
+}
+
 RgbaImage generatedImage(int set, int file) {
     const bool world = set == texlayout::kWorldSet;
     if (file < 0)
@@ -146,8 +183,7 @@ RgbaImage generatedImage(int set, int file) {
             stampWorldPatches(&face, texlayout::kGeneratedSun, true);
         return face;
     }
-    return renderPaintedFace(file, texlayout::kRoomFaceSize,
-                                     [set](texlayout::Dir3 d) { return generatedRoomTexel(set, d); });
+    return generatedRoomFace(set, file);
 }
 
 bool writeGeneratedImage(const std::filesystem::path &root, int set, int file) {

@@ -30,9 +30,8 @@ RgbaImage renderSampled(int width, int height, int taps, const TexelFn &f);
 RgbaImage renderPaintedFace(int slot, int size, const DirectionFn &f);
 RgbaImage renderSampledFace(int slot, int size, int taps, const DirectionFn &f);
 
-// The generated textures' texels: a room of building set `set` (0..5) or the
-// world along a direction, and a set's facade at (s, t), t = 0 at the bottom.
-Color generatedRoomTexel(int set, texlayout::Dir3 d);
+// The generated textures' texels: the world along a direction, and a set's
+// facade at (s, t), t = 0 at the bottom.
 Color generatedWorldTexel(texlayout::Dir3 d);
 Color generatedFacadeTexel(int set, double s, double t);
 
@@ -42,6 +41,17 @@ struct Cube {
 };
 // The cube map's colour along d, as OpenGL samples it within a face.
 Color cubeColor(const Cube &cube, texlayout::Dir3 d);
+
+// --- room styles (texture_layout.h) ---
+
+// Face `slot` of building set `set`'s room map from each style's own view
+// of that face (kRoomStyles images of one size, a multiple of
+// kStyleQuadrantUnit, by style): each in its quadrant, its edge texels
+// repeated over the strips around it.
+RgbaImage styledFace(int set, int slot, const RgbaImage views[]);
+// Style `style`'s colour along d of a room map of set `set`, as the shader
+// pair reads it.
+Color styledCubeColor(const Cube &cube, int set, int style, texlayout::Dir3 d);
 
 // Reads a texture file, or a set's cube map under root; false, with a
 // message, if a file cannot be read.

@@ -34,33 +34,54 @@ struct RoomStyle {
     int seed;
 };
 
-// One style per building face, in face order.
-const std::array<RoomStyle, 6> kStyles = {{
-    // right: living room
+// The four room styles every set paints, in the order of the room map's
+// styles: an office, a living room, a tiled kitchen and a library. Each set
+// varies them (styleOf) so that no two faces show the same four rooms.
+const std::array<RoomStyle, texlayout::kRoomStyles> kStyles = {{
+    // office: carpet tiles, ceiling panels, plain pale walls, a whiteboard
+    {FloorKind::CarpetTiles, CeilingKind::Panels, WallFinish::Plain, rgb(0.90, 0.90, 0.88),
+     rgb(0.80, 0.82, 0.84), rgb(0.48, 0.49, 0.52), rgb(0.40, 0.42, 0.47), WallItem::Whiteboard,
+     WallItem::Door, WallItem::Gallery, 505},
+    // living room: wooden planks, a pendant lamp, striped wallpaper, pictures
     {FloorKind::Planks, CeilingKind::Pendant, WallFinish::Stripes, rgb(0.86, 0.78, 0.60),
      rgb(0.78, 0.69, 0.52), rgb(0.95, 0.94, 0.90), rgb(0.62, 0.42, 0.24), WallItem::Landscape,
      WallItem::Bookcase, WallItem::Door, 101},
-    // left: kitchen
-    {FloorKind::Checker, CeilingKind::Pendant, WallFinish::Tiles, rgb(0.70, 0.82, 0.70),
-     rgb(0.93, 0.94, 0.92), rgb(0.95, 0.95, 0.93), rgb(0.90, 0.90, 0.88), WallItem::Bookcase,
-     WallItem::Door, WallItem::Abstract, 202},
-    // top: bedroom, mostly seen from above
-    {FloorKind::Carpet, CeilingKind::Pendant, WallFinish::Dots, rgb(0.74, 0.70, 0.84),
-     rgb(0.64, 0.60, 0.76), rgb(0.95, 0.95, 0.95), rgb(0.38, 0.16, 0.22), WallItem::Abstract,
+    // kitchen: a chequered floor, tiled walls, a light cool green above
+    {FloorKind::Checker, CeilingKind::Track, WallFinish::Tiles, rgb(0.66, 0.82, 0.80),
+     rgb(0.93, 0.94, 0.92), rgb(0.95, 0.95, 0.93), rgb(0.90, 0.90, 0.88), WallItem::Abstract,
+     WallItem::Door, WallItem::Window, 202},
+    // library: a rug on red carpet, a coffered ceiling, dark panelling, books
+    {FloorKind::Carpet, CeilingKind::Coffered, WallFinish::Wainscot, rgb(0.80, 0.66, 0.48),
+     rgb(0.45, 0.28, 0.16), rgb(0.40, 0.25, 0.14), rgb(0.42, 0.12, 0.14), WallItem::Bookcase,
      WallItem::Bookcase, WallItem::Door, 303},
-    // bottom: hall, mostly seen from below
-    {FloorKind::Slabs, CeilingKind::Coffered, WallFinish::Wainscot, rgb(0.84, 0.75, 0.60),
-     rgb(0.45, 0.28, 0.16), rgb(0.40, 0.25, 0.14), rgb(0.72, 0.68, 0.60), WallItem::Landscape,
-     WallItem::Door, WallItem::Bookcase, 404},
-    // front: office
-    {FloorKind::CarpetTiles, CeilingKind::Panels, WallFinish::Plain, rgb(0.90, 0.90, 0.88),
-     rgb(0.80, 0.82, 0.84), rgb(0.48, 0.49, 0.52), rgb(0.40, 0.42, 0.47), WallItem::Whiteboard,
-     WallItem::Door, WallItem::Bookcase, 505},
-    // back: gallery
-    {FloorKind::Concrete, CeilingKind::Track, WallFinish::Plain, rgb(0.95, 0.95, 0.94),
-     rgb(0.90, 0.90, 0.90), rgb(0.28, 0.28, 0.30), rgb(0.56, 0.56, 0.54), WallItem::Gallery,
-     WallItem::Landscape, WallItem::Door, 606},
 }};
+
+// Per set, the hue its rooms' walls lean to.
+constexpr Color kSetWallTints[texlayout::kBuildingSets] = {
+    rgb(0.95, 0.85, 0.70), rgb(0.75, 0.88, 0.75), rgb(0.82, 0.78, 0.92),
+    rgb(0.92, 0.80, 0.70), rgb(0.85, 0.88, 0.95), rgb(0.94, 0.92, 0.86)};
+
+// Style `style` as set `set` paints it: its own seed, its walls leaning to
+// the set's hue, every other set another floor or finish of the kind, and
+// its wall items turned round the room by the set.
+RoomStyle styleOf(int set, int style) {
+    RoomStyle st = kStyles[style];
+    st.seed += 1000 * set;
+    st.wall = mix(st.wall, kSetWallTints[set], 0.35);
+    if (set % 2 == 1) { // odd sets paint the other floor or finish of a kind
+        if (style == 0)
+            st.floor = FloorKind::Concrete;
+        else if (style == 2)
+            st.floor = FloorKind::Slabs;
+        else if (style == 3) // a bedroom rather than a library
+            st.finish = WallFinish::Dots, st.ceiling = CeilingKind::Pendant;
+    }
+    const WallItem items[3] = {st.back, st.left, st.right};
+    st.back = items[set % 3];
+    st.left = items[(set + 1) % 3];
+    st.right = items[(set + 2) % 3];
+    return st;
+}
 
 // Light on a room's surface: from everywhere (daylight and bounce) and
 // from the lamp under the ceiling.
@@ -211,7 +232,8 @@ Color wallFinish(const RoomStyle &st, double u, double v, double aa) {
     const Color wall = shade(st.wall, 0.95 + 0.08 * fbm(u * 5.0, v * 5.0, st.seed, 4));
     switch (st.finish) {
     case WallFinish::Stripes: {
-        const double x = std::fmod(u + 2.0, 0.16);
+        // Ten stripes a wall, one across each corner, so that walls meet.
+        const double x = std::fmod(u + 2.06, 0.2);
         return over(wall, st.accent, boxCover(x, 0.0, 0.0, -1.0, 0.08, 1.0, aa));
     }
     case WallFinish::Tiles: {
@@ -390,9 +412,9 @@ RoomLight roomLight(const double p[3], const double n[3]) {
     return {0.42 * occlusion, 0.85 * irradiance * occlusion};
 }
 
-// The room's walls, floor and ceiling: every face but the sheet.
-Color surfaceTexel(int set, texlayout::Dir3 d, double aa) {
-    const RoomStyle &st = kStyles[set];
+// The walls, floor and ceiling of style `style` of set `set` along d.
+Color surfaceTexel(int set, int style, texlayout::Dir3 d, double aa) {
+    const RoomStyle st = styleOf(set, style);
     const double ax = std::fabs(d.x), ay = std::fabs(d.y), az = std::fabs(d.z);
     const double m = std::max({ax, ay, az});
     const double p[3] = {d.x / m, d.y / m, d.z / m};
@@ -441,7 +463,7 @@ Color sheetTexel(int set, texlayout::Dir3 d, double aa, Color far) {
 }
 
 // The colour and alpha a room of set `set` fades to far off: the mean of
-// its five surfaces, sampled on a coarse grid.
+// its five surfaces in all its styles, sampled on a coarse grid.
 Color farColor(int set) {
     constexpr int kSamples = 32;
     Color sum{0.0, 0.0, 0.0, 0.0};
@@ -449,9 +471,10 @@ Color farColor(int set) {
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
         if (slot == set) // set s looks out through slot s
             continue;
-        for (int k = 0; k < kSamples * kSamples; ++k) {
-            const double s = (k % kSamples + 0.5) / kSamples, t = (k / kSamples + 0.5) / kSamples;
-            sum = add(sum, surfaceTexel(set, texlayout::cubeFaceDirection(slot, s, t), 2.0 / kSamples));
+        for (int k = 0; k < kSamples * kSamples * texlayout::kRoomStyles; ++k) {
+            const int style = k / (kSamples * kSamples), texel = k % (kSamples * kSamples);
+            const double s = (texel % kSamples + 0.5) / kSamples, t = (texel / kSamples + 0.5) / kSamples;
+            sum = add(sum, surfaceTexel(set, style, texlayout::cubeFaceDirection(slot, s, t), 2.0 / kSamples));
             ++count;
         }
     }
@@ -465,10 +488,11 @@ Color asSheetCell(Color c, double x, double y, double texel) {
     return {c.r, c.g, c.b, 1.0 - c.a * inside};
 }
 
-Color roomTexel(int set, texlayout::Dir3 d, double aa) {
-    const double m = std::max({std::fabs(d.x), std::fabs(d.y), std::fabs(d.z)});
-    if (texlayout::dot(d, texlayout::faceNormal(set)) < m)
-        return surfaceTexel(set, d, aa);
+Color roomSurfaceTexel(int set, int style, texlayout::Dir3 d, double aa) {
+    return surfaceTexel(set, style, d, aa);
+}
+
+Color roomSheetTexel(int set, texlayout::Dir3 d, double aa) {
     static const std::array<Color, 6> far = {farColor(0), farColor(1), farColor(2),
                                              farColor(3), farColor(4), farColor(5)};
     return sheetTexel(set, d, aa, far[set]);
