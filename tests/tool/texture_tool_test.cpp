@@ -206,7 +206,7 @@ TEST(TextureTool, OddAndBadPicturesAreNamedAndBadOnesChangeNothing) {
         TempDir tmp;
         const fs::path source = tmp.path / (c.named[0] ? "pictures" : "pictures %d"), textures = tmp.path / "textures";
         writeSmallTree(textures);
-        writePictureFile(source / "world/px.tga", kFace, kFace);   // a good picture in another set
+        writePictureFile(source / "world/ground.tga", kFace, kFace);   // a good picture in another set
         c.setUp(source);
         const auto before = snapshot(textures);
         const ChildProcess p = runImport(source, textures);
@@ -260,7 +260,7 @@ TEST(TextureTool, AnImportKilledBeforeItsSwapLeavesTheOldTree) {
     const fs::path textures = tmp.path / "textures";
     writeSmallTree(textures);
     writePictureFile(source.path / "front/floor.tga", kFace, kFace);
-    writePictureFile(source.path / "world/px.tga", kFace, kFace);
+    writePictureFile(source.path / "world/ground.tga", kFace, kFace);
     const auto before = snapshot(textures);
     ChildProcess held = runImport(source.path, textures, {{"TEXGEN_HOLD_BEFORE_SWAP", "1"}});
     ASSERT_TRUE(waitUntil(held, [](const Lines &l) {

@@ -77,15 +77,18 @@ bool writeBuildingPicture(const std::filesystem::path &dir, int set, int k, cons
     }
 }
 
-// Picture `k` of the world: the sky box px ... nz as OpenGL lays out its
-// faces, the sky box's ny left out, then the ground tile seen from above
+// Picture `k` of the world: the sky box px ... nz, each face as seen from
+// inside, the sky box's ny left out, then the ground tile seen from above
 // (-Z on top), which stands for ny.
 constexpr int kWorldPictures = texlayout::kSlotCount + 1;
 bool writeWorldPicture(const std::filesystem::path &dir, int k, const Cube &cube) {
     if (k == texlayout::kMinusYSlot)
         return true;
     if (k < texlayout::kSlotCount)
-        return save(dir, texlayout::kSkyBoxPictures[k], cube.faces[k]);
+        return save(dir, texlayout::kSkyPictures[k].name,
+                    renderSampled(cube.faces[k].width, cube.faces[k].height, 1, [&](double u, double v) {
+                        return cubeColor(cube, texlayout::skyPictureDirection(k, u, v));
+                    }));
     return save(dir, texlayout::kGroundPicture, flippedRows(cube.faces[texlayout::kMinusYSlot]));
 }
 
