@@ -588,8 +588,9 @@ void skyFaceSize(const SkyPictures &pictures, int existing, int *side, int *taps
         *taps = std::max(*taps, tapsFor(longestSide(*g), *side));
 }
 
-// The world's sun: world/sun.txt's, else the one found in the sky's light.
-bool chooseSun(const SetPictures &given, const Sky &sky, int side, texlayout::SunRecord *sun) {
+// The world's sun: world/sun.txt's, else the one found in the sky's light
+// (with a note on it, given with `named`).
+bool chooseSun(const SetPictures &given, const fs::path &named, const Sky &sky, int side, texlayout::SunRecord *sun) {
     const LightFn light = [&sky](Dir3 d) { return skyLight(sky, d); };
     const Given *file = find(given, kSunFile);
     std::string why;
@@ -597,8 +598,15 @@ bool chooseSun(const SetPictures &given, const Sky &sky, int side, texlayout::Su
         report(file->path.string(), why);
         return false;
     }
-    if (!file)
-        *sun = findSun(light, anyHdr(sky), side);
+    if (file)
+        return true;
+    *sun = findSun(light, anyHdr(sky), side);
+    char text[96];
+    std::snprintf(text, sizeof text, "the sun found towards %.3f %.3f %.3f", sun->direction.x, sun->direction.y,
+                  sun->direction.z);
+    report(named.string(), sun->shadow > 0.0 ? text
+                                             : "no clear sun: soft light from straight up, no shadow (give the sun in " +
+                                                   std::string(kSunFile) + ")");
     return true;
 }
 
@@ -644,7 +652,7 @@ bool importWorld(const fs::path &root, const SetPictures &given, texlayout::SunR
         return false;
     if (!pictures.panorama && pictures.any())
         fitFaces(pictures, !ground, &sky);
-    if (!chooseSun(given, sky, side, sun))
+    if (!chooseSun(given, named, sky, side, sun))
         return false;
     *groundTiled = ground || !(pictures.panorama || skyDown);
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {

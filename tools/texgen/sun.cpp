@@ -21,7 +21,7 @@ constexpr int kMaxSearchSide = 1024;
 constexpr double kNearMaximum = 0.95;
 constexpr double kWellAbove = 16.0;
 // A clear sun: its light this many times the median, a spot of at most this
-// solid angle (a disc some 18 degrees across), and so compact that the mean
+// solid angle (a disc some 36 degrees across), and so compact that the mean
 // of its directions is at least this long.
 constexpr double kClearlyBrighter = 1.5;
 constexpr double kMaxSpot = 0.3;
