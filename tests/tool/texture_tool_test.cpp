@@ -218,6 +218,9 @@ const Case kCases[] = {
      }, "world/up.tga", "one or the other", false},
     {"a panorama not 2:1", [](const fs::path &s) { writePictureFile(s / "world/Panorama.tga", 30, 16); },
      "world/Panorama.tga", "twice as wide as high", false},
+    {"a Radiance picture cut short", [](const fs::path &s) {
+         writeText(s / "world/panorama.hdr", "#?RADIANCE\n\n-Y 8 +X 16\n\x02\x02\x00\x10\x90");
+     }, "world/panorama.hdr", "cut short", false},
     {"a sun with no direction", [](const fs::path &s) { writeText(s / "world/sun.txt", "0 0 zero"); },
      "world/sun.txt", "three numbers", false},
 };
