@@ -349,7 +349,9 @@ TEST_F(Import, EachPictureLandsWhereItShould)
     expectGround(fly(kToGround, "ground"));
     // Each diagonal shows the marks of the faces whose left it is: -X, -Z
     // that of nz, -X, +Z those of nx and py, +Z, +X that of pz, +X, -Z px's.
-    for (const auto &[keys, faces] : {std::pair{kToSkyNx, std::vector{4}}, {kToSkyPz, {1, 2}}, {kToSkyPx, {3}}, {kToSkyNz, {0}}}) {
+    const std::pair<std::string, std::vector<int>> diagonals[] = {
+        {kToSkyNx, {4}}, {kToSkyPz, {1, 2}}, {kToSkyPx, {3}}, {kToSkyNz, {0}}};
+    for (const auto &[keys, faces] : diagonals) {
         const View sky = fly(keys, kSkyFaces[faces[0]]);
         for (int face : faces)
             expectSkyFace(sky, face);
@@ -373,8 +375,8 @@ TEST_F(Import, EachPictureLandsWhereItShould)
     stopProcess(v);
     v = ChildProcess();
     const int width = 2 * kSize;
-    writePicture(source + "/world/panorama.tga", [](int x, int) { return Texel{kHues[(x * 8 / kSize + 1) / 2 % 8], 255}; },
-                 width);
+    writePicture(
+        source + "/world/panorama.tga", [](int x, int) { return Texel{kHues[(x * 8 / kSize + 1) / 2 % 8], 255}; }, width);
     ASSERT_NO_FATAL_FAILURE(importAndStart());
     const double pi = std::acos(-1.0), up = 25 * pi / 180;
     for (int turn = 0; turn < 8; ++turn) {

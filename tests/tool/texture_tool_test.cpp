@@ -328,7 +328,9 @@ TEST(TextureTool, SkyBoxesOfEveryFamilyMeetAtTheirEdges) {
         writeSmallTree(tmp.path / "textures");
         for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
             const int named = pack.leftHanded && slot >= 4 ? 9 - slot : slot;
-            const int turns = slot == texlayout::kPlusYSlot ? pack.upTurns : slot == texlayout::kMinusYSlot ? pack.downTurns : 0;
+            const int turns = slot == texlayout::kPlusYSlot    ? pack.upTurns
+                              : slot == texlayout::kMinusYSlot ? pack.downTurns
+                                                               : 0;
             std::string why;
             fs::create_directories(tmp.path / "pictures/world");
             ASSERT_TRUE(writePicture((tmp.path / "pictures/world" / (std::string(pack.names[named]) + ".png")).string(),
@@ -445,7 +447,9 @@ TEST(TextureTool, TheSunIsFoundWhereTheSkyIsBrightest) {
     const texlayout::SunRecord glow = findSun(rows[0].light, false, 256);
     EXPECT_TRUE(glow.light.r > glow.light.g && glow.light.g > glow.light.b) << "the glow's colour";
     TempDir tmp;
-    for (const auto &[text, sun, shadow] : {std::tuple{"0 2 0\n", up, 1.0}, {" None ", up, 0.0}, {"-2 1 0.5", unit({-2, 1, 0.5}), 1.0}}) {
+    const std::tuple<const char *, Dir3, double> given[] = {
+        {"0 2 0\n", up, 1.0}, {" None ", up, 0.0}, {"-2 1 0.5", unit({-2, 1, 0.5}), 1.0}};
+    for (const auto &[text, sun, shadow] : given) {
         texlayout::SunRecord given;
         std::string why;
         writeText(tmp.path / "sun.txt", text);

@@ -562,7 +562,8 @@ void fitFaces(const SkyPictures &pictures, bool down, Sky *sky) {
     if (fit.zSwapped)
         report(f[4]->path.string(), "taken for the -Z face, and " + f[5]->path.string() +
                                         " for +Z: their edges meet so (a sky box made for a left-handed world)");
-    for (const auto &[slot, turns] : {std::pair{texlayout::kPlusYSlot, fit.upTurn}, {texlayout::kMinusYSlot, fit.downTurn}})
+    const std::pair<int, int> caps[] = {{texlayout::kPlusYSlot, fit.upTurn}, {texlayout::kMinusYSlot, fit.downTurn}};
+    for (const auto &[slot, turns] : caps)
         if (turns)
             report(f[slot]->path.string(), std::string("read as turned ") + quarterTurns(turns) +
                                                " clockwise: its edges meet the side faces so");
@@ -604,9 +605,9 @@ bool chooseSun(const SetPictures &given, const fs::path &named, const Sky &sky, 
     char text[96];
     std::snprintf(text, sizeof text, "the sun found towards %.3f %.3f %.3f", sun->direction.x, sun->direction.y,
                   sun->direction.z);
-    report(named.string(), sun->shadow > 0.0 ? text
-                                             : "no clear sun: soft light from straight up, no shadow (give the sun in " +
-                                                   std::string(kSunFile) + ")");
+    const std::string none = std::string("no clear sun: soft light from straight up, no shadow (give the sun in ") +
+                             kSunFile + ")";
+    report(named.string(), sun->shadow > 0.0 ? text : none);
     return true;
 }
 

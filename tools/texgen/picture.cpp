@@ -100,7 +100,8 @@ bool readHdrPicture(const std::string &path, Picture *picture, std::string *why)
     for (int y = 0; y < light.height; ++y)
         for (int x = 0; x < light.width; ++x, out += 4) {
             const texlayout::Rgb c = rgbeAt(light, x, y);
-            const double channels[4] = {displayed(c.r, exposure), displayed(c.g, exposure), displayed(c.b, exposure), 1.0};
+            const double channels[4] = {displayed(c.r, exposure), displayed(c.g, exposure),
+                                        displayed(c.b, exposure), 1.0};
             std::transform(channels, channels + 4, out, toByte);
         }
     picture->opaque = true;
