@@ -44,6 +44,13 @@ bool readLine(FILE *file, std::string *line) {
     return false;
 }
 
+// A header line as a message quotes it: its start, unprintable bytes as '?'.
+std::string quoted(const std::string &line) {
+    std::string text = line.substr(0, 40);
+    std::replace_if(text.begin(), text.end(), [](unsigned char c) { return !std::isprint(c); }, '?');
+    return "\"" + text + "\"";
+}
+
 // The header up to its resolution line: the size, and whether rows are
 // stored from the bottom ("+Y").
 bool readHeader(FILE *file, int *width, int *height, bool *bottomFirst, std::string *why) {
@@ -54,14 +61,14 @@ bool readHeader(FILE *file, int *width, int *height, bool *bottomFirst, std::str
     }
     while (readLine(file, &line) && !line.empty())
         if (line.compare(0, 7, "FORMAT=") == 0 && line != "FORMAT=32-bit_rle_rgbe") {
-            *why = "holds " + line.substr(7) + " pixels; the importer reads 32-bit_rle_rgbe";
+            *why = "holds " + quoted(line.substr(7)) + " pixels; the importer reads 32-bit_rle_rgbe";
             return false;
         }
     char axis[2] = {0, 0}, across[2] = {0, 0};
     if (!readLine(file, &line) ||
         std::sscanf(line.c_str(), "%c%*1[Y] %d %c%*1[X] %d", &axis[0], height, &across[0], width) != 4 ||
         (axis[0] != '-' && axis[0] != '+') || across[0] != '+') {
-        *why = "its size line \"" + line.substr(0, 40) + "\" is not of the form -Y H +X W";
+        *why = "its size line " + quoted(line) + " is not of the form -Y H +X W";
         return false;
     }
     *bottomFirst = axis[0] == '+';
