@@ -344,11 +344,31 @@ constexpr DressingPicture kDressingPictures[] = {
     {"curtains2", "curtains", OutCell::Curtains2},
 };
 
-// The world as a sky box seen from the centre: px ... nz in the cube-map
-// slots' order of directions, pictures as OpenGL lays out the faces (first
-// row at t = 0); and the ground tile seen from above (+X right, -Z on top),
-// which stands for the -Y face.
-constexpr const char *kSkyBoxPictures[kSlotCount] = {"px", "nx", "py", "ny", "pz", "nz"};
+// The world as a sky box seen from the centre, in the cube-map slots' order
+// of directions: each picture is what one sees looking along its direction,
+// upright, as one sees it (not mirrored). The sides are seen standing
+// (facing +X the right is +Z, facing -Z it is +X); the +Y picture looking up
+// and the -Y picture looking down from facing -Z (the top of the +Y picture
+// towards +Z, of the -Y picture towards -Z, the right of both +X). Frames as
+// (centre, right, top) in the world.
+constexpr PictureFrame kSkyPictures[kSlotCount] = {
+    {"px", {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},   {"nx", {-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+    {"py", {0, 1, 0}, {1, 0, 0}, {0, 0, 1}},   {"ny", {0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
+    {"pz", {0, 0, 1}, {-1, 0, 0}, {0, 1, 0}},  {"nz", {0, 0, -1}, {1, 0, 0}, {0, 1, 0}},
+};
+// The direction through (u, v) of sky picture `slot`, u = 0..1 to the right
+// and v = 0..1 downwards. Not normalised.
+constexpr Dir3 skyPictureDirection(int slot, double u, double v) {
+    const PictureFrame &f = kSkyPictures[slot];
+    return combine(1.0, f.centre, 2.0 * u - 1.0, f.right, 1.0 - 2.0 * v, f.top);
+}
+// Or the world as one equirectangular panorama, twice as wide as high, as
+// seen from inside: its middle column looks along -Z, the column at 3/4 of
+// its width along +X (turning right moves right in the picture), its top row
+// straight up and its bottom row straight down.
+constexpr const char *kPanoramaPicture = "panorama";
+// The ground tile seen from above (+X right, -Z on top), which stands for
+// the -Y face.
 constexpr const char *kGroundPicture = "ground";
 
 // --- what the shader pair agrees on --------------------------------------------

@@ -30,11 +30,11 @@ const Rgb kRoomMark[] = {cyan, rose, orange, violet, spring};
 
 struct Texel { Rgb c; int alpha; };
 // Writes a picture, first row on top, of texel(x, y) at column x, row y.
-void writePicture(const std::string &path, const std::function<Texel(int x, int y)> &texel)
+void writePicture(const std::string &path, const std::function<Texel(int x, int y)> &texel, int width = kSize)
 {
-    RgbaImage img = makeRgbaImage(kSize, kSize);
-    for (int p = 0; p < kSize * kSize; ++p) {
-        const Texel t = texel(p % kSize, p / kSize);
+    RgbaImage img = makeRgbaImage(width, kSize);
+    for (int p = 0; p < width * kSize; ++p) {
+        const Texel t = texel(p % width, p / width);
         const int rgba[4] = {t.c.r, t.c.g, t.c.b, t.alpha};
         std::copy(rgba, rgba + 4, img.rgba.begin() + p * 4);
     }
@@ -273,15 +273,20 @@ void writeWorld(const std::string &world)
         writeMarked(world + (k < 5 ? kSkyFaces[k] : "ground") + ".tga", k < 5 ? kSkyGround[k] : green, 255, white);
 }
 
-int skySlot(int k) { return k + (k > 2); }   // the cube-map slot of kSkyFaces[k]
+// Each sky picture as one sees it from inside: its middle, its right and its top.
+struct Frame { Dir3 centre, right, top; };
+const Frame kSkyFrames[] = {{{1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, {{-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+                            {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, 0, 1}, {-1, 0, 0}, {0, 1, 0}},
+                            {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}}};
+Dir3 far(Dir3 d) { return texlayout::combine(1e4, d, 0, {}, 0, {}); }
 // Sky face k (of kSkyFaces): its mark, and its own colour beside the mark.
 void expectSkyFace(const View &w, int k)
 {
-    const auto far = [](Dir3 d) { return texlayout::combine(1e4, d, 0, {}, 0, {}); };
-    const double markMiddle = 0.5 * kMark / kSize;
-    EXPECT_TRUE(pale(w.colourAt(far(texlayout::cubeFaceDirection(skySlot(k), markMiddle, markMiddle)))))
+    const Frame &f = kSkyFrames[k];
+    const double mark = 1.0 - double(kMark) / kSize;   // the mark's middle, from the picture's
+    EXPECT_TRUE(pale(w.colourAt(far(texlayout::combine(1, f.centre, -mark, f.right, mark, f.top)))))
         << kSkyFaces[k] << ": no mark at its top left";
-    EXPECT_EQ(hueOf(w.colourAt(far(texlayout::cubeFaceDirection(skySlot(k), markMiddle, 3 * markMiddle)))),
+    EXPECT_EQ(hueOf(w.colourAt(far(texlayout::combine(1, f.centre, -mark, f.right, mark - 0.5, f.top)))),
               hueIndex(kSkyGround[k]))
         << kSkyFaces[k];
 }
@@ -365,14 +370,35 @@ TEST_F(Import, EachPictureLandsWhereItShould)
     expectDressing(dressed, kLeftSet);
     expectFurniture(fly(kToLeftFaceRight + kToRoof, "roof-furnished"), kTopSet);
 
-    // The world marked.
+    // The world marked. Each diagonal shows the marks of the faces whose
+    // left it is: -X, -Z that of nz, -X, +Z those of nx and py, +Z, +X that
+    // of pz, +X, -Z px's.
     restartAfter([&] { writeWorld(source + "/world/"); });
     expectGround(fly(kToLeftFace + kToLeftFaceRight + kToRoof + kToGround, "ground"));
-    const View nx = fly(kToSkyNx, "sky-nx");   // py above nx
-    for (int face : {1, 2})
-        expectSkyFace(nx, face);
-    for (const auto &[keys, face] : {std::pair{kToSkyPz, 3}, {kToSkyPx, 0}, {kToSkyNz, 4}})
-        expectSkyFace(fly(keys, kSkyFaces[face]), face);
+    const std::pair<std::string, std::vector<int>> diagonals[] = {
+        {kToSkyNx, {4}}, {kToSkyPz, {1, 2}}, {kToSkyPx, {3}}, {kToSkyNz, {0}}};
+    for (const auto &[keys, faces] : diagonals) {
+        const View sky = fly(keys, kSkyFaces[faces[0]]);
+        for (int face : faces)
+            expectSkyFace(sky, face);
+    }
+
+    // Again with a panorama of eight bands, band b centred on column b/8:
+    // from the start (+X, at 3/4 of the width), turning right by 45 degrees
+    // brings the next band round, 25 degrees above the horizon.
+    const int width = 2 * kSize;
+    restartAfter([&] {
+        writePicture(
+            source + "/world/panorama.tga", [](int x, int) { return Texel{kHues[(x * 8 / kSize + 1) / 2 % 8], 255}; },
+            width);
+    });
+    const double pi = std::acos(-1.0), up = 25 * pi / 180;
+    for (int turn = 0; turn < 8; ++turn) {
+        const View w = fly(turn ? "eee" : "", ("panorama-" + std::to_string(turn)).c_str());
+        const double a = turn * pi / 4;
+        EXPECT_EQ(hueOf(w.colourAt(far({std::cos(up) * std::cos(a), std::sin(up), std::cos(up) * std::sin(a)}))),
+                  (6 + turn) % 8) << "after " << turn << " turns right";
+    }
 }
 
 // A world of one's own, six faces and no ground: a red sky, and below the

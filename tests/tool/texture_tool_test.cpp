@@ -3,13 +3,17 @@
 // run as a real process: odd and bad pictures, sizes, and a run killed
 // before its swap.
 #include "example_pictures.h"
+#include "hdr.h"
 #include "import.h"
 #include "process.h"
+#include "render.h"
+#include "sun.h"
 #include "tga_write.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cmath>
 #include <filesystem>
@@ -58,12 +62,30 @@ bool readBySheet(int set, int side, double s, double t) {
     const texlayout::Dir3 c = texlayout::toFacadeFrame(set, texlayout::cubeFaceDirection(set, s, t));
     const texlayout::SheetPoint p = texlayout::sheetPointAt(c.x / c.z, c.y / c.z);
     const double texels = 2.0 / (side * texlayout::kCellHalf), margin = 1.0 - texels;
-    if (texlayout::outCellAt(p.i, p.j) == texlayout::OutCell::Far) // the world cell's parts are read inside
+    if (texlayout::outCellAt(p.i, p.j) == texlayout::OutCell::Far) { // the world cell's parts are read inside
+        if (texlayout::worldCellPartAt(p.x, p.y) == texlayout::WorldCellPart::SunLight)
+            return false;
         for (const double dx : {-texels, texels})
             for (const double dy : {-texels, texels})
                 if (texlayout::worldCellPartAt(p.x + dx, p.y + dy) != texlayout::worldCellPartAt(p.x, p.y))
                     return false;
+    }
     return std::fabs(p.x) < margin && std::fabs(p.y) < margin;
+}
+
+// Whether (s, t) of world face `slot` carries the sun or the ground's kind
+// in its alpha, which an import works out anew.
+bool inWorldPatch(int slot, double s, double t) {
+    return slot == texlayout::kMinusYSlot && texlayout::worldPatchAtPoint(2.0 * s - 1.0, 1.0 - 2.0 * t) >= 0;
+}
+
+// The sun's direction as the sheet face of `set` carries it.
+texlayout::Dir3 sunOfSheet(const RgbaImage &sheet, int set) {
+    const double a = texlayout::kCellHalf * texlayout::kSunPatch.x, b = texlayout::kCellHalf * texlayout::kSunPatch.y;
+    const texlayout::CubeTexel c = texlayout::cubeTexelAt(texlayout::inFacadeFrame(set, {a, b, 1.0}));
+    const unsigned char *p = &sheet.rgba[(static_cast<size_t>(c.t * sheet.height) * sheet.width +
+                                          static_cast<size_t>(c.s * sheet.width)) * 4];
+    return {p[0] / 127.5 - 1.0, p[1] / 127.5 - 1.0, p[2] / 127.5 - 1.0};
 }
 
 TEST(TextureTool, PicturesOfTheGeneratedTexturesImportBackToThem) {
@@ -86,13 +108,20 @@ TEST(TextureTool, PicturesOfTheGeneratedTexturesImportBackToThem) {
             ASSERT_EQ(imported.height, generated.height);
             // The room surfaces, sky and facades come back texel for texel.
             // The sheet's pictures are resampled into its cells, which moves
-            // the edges of the furniture by a fraction of a texel.
+            // the edges of the furniture by a fraction of a texel. The sun
+            // is found again in the sky's pictures: its direction must come
+            // back within a few degrees, its light is that of the sky there.
             const bool sheet = file == set;
             const int largest = compare(imported, generated, [&](double s, double t) {
+                if (set == texlayout::kWorldSet)
+                    return !inWorldPatch(file, s, t);
                 return !sheet || readBySheet(set, generated.width, s, t);
             });
             SCOPED_TRACE(texturePath(textures, set, file));
             EXPECT_LE(largest, sheet ? 40 : 1);
+            if (sheet) {
+                EXPECT_GT(texlayout::dot(sunOfSheet(imported, set), texlayout::kSunDirection), 0.995);
+            }
         }
     }
 }
@@ -203,6 +232,27 @@ const Case kCases[] = {
      "left/facade.tga", "no transparency", true},
     {"a picture not square", [](const fs::path &s) { writePictureFile(s / "left/floor.tga", 48, 16); },
      "left/floor.tga", "48 x 16 resized to 64 x 64", true},
+    {"a sky box short of faces", [](const fs::path &s) { writePictureFile(s / "world/px.tga", 8, 8); },
+     "world/px.tga", "lacks nx py pz nz", false},
+    {"one face in two families", [](const fs::path &s) {
+         writePictureFile(s / "world/posx.tga", 8, 8);
+         writePictureFile(s / "world/px.tga", 8, 8);
+     }, "world/px.tga", "the +X face, which " , false},
+    {"faces of two families", [](const fs::path &s) {
+         writePictureFile(s / "world/a_up.tga", 8, 8);
+         writePictureFile(s / "world/negx.tga", 8, 8);
+     }, "world/negx.tga", "in one family", false},
+    {"a panorama and a face", [](const fs::path &s) {
+         writePictureFile(s / "world/panorama.tga", 16, 8);
+         writePictureFile(s / "world/up.tga", 8, 8);
+     }, "world/up.tga", "one or the other", false},
+    {"a panorama not 2:1", [](const fs::path &s) { writePictureFile(s / "world/Panorama.tga", 30, 16); },
+     "world/Panorama.tga", "twice as wide as high", false},
+    {"a Radiance picture cut short", [](const fs::path &s) {
+         writeText(s / "world/panorama.hdr", "#?RADIANCE\n\n-Y 8 +X 16\n\x02\x02\x00\x10\x90");
+     }, "world/panorama.hdr", "cut short", false},
+    {"a sun with no direction", [](const fs::path &s) { writeText(s / "world/sun.txt", "0 0 zero"); },
+     "world/sun.txt", "three numbers", false},
 };
 
 TEST(TextureTool, OddAndBadPicturesAreNamedAndBadOnesChangeNothing) {
@@ -211,7 +261,7 @@ TEST(TextureTool, OddAndBadPicturesAreNamedAndBadOnesChangeNothing) {
         TempDir tmp;
         const fs::path source = tmp.path / (c.named[0] ? "pictures" : "pictures %d"), textures = tmp.path / "textures";
         writeSmallTree(textures);
-        writePictureFile(source / "world/px.tga", kFace, kFace);   // a good picture in another set
+        writePictureFile(source / "world/ground.tga", kFace, kFace);   // a good picture in another set
         c.setUp(source);
         const auto before = snapshot(textures);
         const ChildProcess p = runImport(source, textures);
@@ -255,6 +305,192 @@ TEST(TextureTool, AFloorAloneKeepsTheRestOfTheRoom) {
               kOld.rgba[0]);
 }
 
+// --- skies as people have them ---------------------------------------------------
+
+using texlayout::Dir3;
+
+Dir3 unit(Dir3 d) {
+    const double n = std::sqrt(texlayout::dot(d, d));
+    return {d.x / n, d.y / n, d.z / n};
+}
+// A sky whose colour differs in every direction, smoothly.
+Color smoothSky(Dir3 d) {
+    const Dir3 u = unit(d);
+    return rgb(0.5 + 0.45 * u.x, 0.5 + 0.45 * u.y, 0.5 + 0.45 * u.z);
+}
+
+// A sky box as packs ship it: under one family's names (in the order +X,
+// -X, +Y, -Y, +Z, -Z), perhaps made for a left-handed world (its z pair
+// swapped), its up and down pictures stored turned clockwise.
+struct SkyPack {
+    const char *names[texlayout::kSlotCount];
+    bool leftHanded;
+    int upTurns, downTurns;
+};
+const SkyPack kPacks[] = {
+    {{"px", "nx", "py", "ny", "pz", "nz"}, false, 0, 0},
+    {{"POSX", "negx", "posy", "negy", "posz", "negz"}, true, 0, 0},
+    {{"sky_rt", "sky_lf", "sky_up", "sky_dn", "sky_bk", "sky_ft"}, false, 1, 3},
+    {{"rt", "lf", "up", "dn", "bk", "ft"}, true, 2, 1},
+};
+
+// The picture of sky-box face `slot` as seen from inside, stored turned
+// `turns` quarter turns clockwise: stored (a, b) is upright (1 - b, a).
+RgbaImage skyPicture(int slot, int turns) {
+    return renderSampled(kFace, kFace, 1, [&](double a, double b) {
+        for (int k = 0; k < turns; ++k)
+            std::tie(a, b) = std::pair{1.0 - b, a};
+        return smoothSky(texlayout::skyPictureDirection(slot, a, b));
+    });
+}
+
+// The share of the cube map's texels that are white.
+double whiteShare(const Cube &cube) {
+    size_t whites = 0, texels = 0;
+    for (const RgbaImage &f : cube.faces)
+        for (size_t k = 0; k < f.rgba.size(); k += 4, ++texels)
+            whites += f.rgba[k] == 255;
+    return static_cast<double>(whites) / texels;
+}
+
+TEST(TextureTool, SkyBoxesOfEveryFamilyMeetAtTheirEdges) {
+    for (const SkyPack &pack : kPacks) {
+        SCOPED_TRACE(pack.names[0]);
+        TempDir tmp;
+        writeSmallTree(tmp.path / "textures");
+        for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
+            const int named = pack.leftHanded && slot >= 4 ? 9 - slot : slot;
+            const int turns = slot == texlayout::kPlusYSlot    ? pack.upTurns
+                              : slot == texlayout::kMinusYSlot ? pack.downTurns
+                                                               : 0;
+            std::string why;
+            fs::create_directories(tmp.path / "pictures/world");
+            ASSERT_TRUE(writePicture((tmp.path / "pictures/world" / (std::string(pack.names[named]) + ".png")).string(),
+                                     skyPicture(slot, turns), &why)) << why;
+        }
+        const ChildProcess p = runImport(tmp.path / "pictures", tmp.path / "textures");
+        ASSERT_EQ(p.exitStatus, 0) << p.errText;
+        EXPECT_EQ(p.errText.find("left-handed") != std::string::npos, pack.leftHanded) << p.errText;
+        EXPECT_EQ(p.errText.find("turned") != std::string::npos, pack.upTurns + pack.downTurns > 0) << p.errText;
+        Cube cube;
+        ASSERT_TRUE(readCube(tmp.path / "textures", texlayout::kWorldSet, &cube));
+        for (int slot = 0; slot < texlayout::kSlotCount; ++slot)
+            EXPECT_LE(compare(cube.faces[slot], renderSampledFace(slot, kFace, 1, smoothSky),
+                              [&](double s, double t) { return !inWorldPatch(slot, s, t); }), 2) << "face " << slot;
+    }
+}
+
+// A Radiance picture's pixel: three mantissas and a shared exponent.
+std::array<unsigned char, 4> rgbePixel(double light) {
+    int e;
+    const double scale = light > 0 ? std::frexp(light, &e) * 256.0 / light : 0.0;
+    const auto m = static_cast<unsigned char>(light * scale);
+    return {m, m, m, static_cast<unsigned char>(light > 0 ? e + 128 : 0)};
+}
+
+// Writes a grey Radiance panorama of light(y), flat or run-length (each
+// channel's first half literal, the rest in runs).
+void writeRadiance(const fs::path &path, int width, int height, bool runs, const std::function<double(int)> &light) {
+    std::ofstream out(path, std::ios::binary);
+    out << "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y " << height << " +X " << width << "\n";
+    for (int y = 0; y < height; ++y) {
+        const std::array<unsigned char, 4> p = rgbePixel(light(y));
+        if (!runs) {
+            for (int x = 0; x < width; ++x)
+                out.write(reinterpret_cast<const char *>(p.data()), 4);
+            continue;
+        }
+        out << char(2) << char(2) << char(width >> 8) << char(width & 255);
+        for (int c = 0; c < 4; ++c) {
+            out << char(width / 2) << std::string(width / 2, char(p[c]));
+            for (int left = width - width / 2; left > 0; left -= std::min(left, 127))
+                out << char(128 + std::min(left, 127)) << char(p[c]);
+        }
+    }
+}
+
+// A panorama from 8 overhead to 0 underfoot, flat and run-length, at the
+// exposure the importer chooses or at 1 (where 7/8 of it is over 1).
+TEST(TextureTool, AnHdrPanoramaKeepsItsLightAtItsExposure) {
+    struct Row { const char *what; bool runs; const char *exposure; double whiteFrom, whiteTo; };
+    const Row rows[] = {{"flat", false, nullptr, 0.0, 0.125}, {"run-length", true, nullptr, 0.0, 0.125},
+                        {"exposure 1", true, "1\n", 0.6, 1.0}};
+    std::map<std::string, std::string> flat;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir tmp;
+        const fs::path textures = tmp.path / "textures", world = tmp.path / "pictures/world";
+        writeSmallTree(textures);
+        fs::create_directories(world);
+        writeRadiance(world / "panorama.hdr", 64, 32, row.runs, [](int y) { return 8.0 * (1.0 - (y + 0.5) / 32); });
+        if (row.exposure)
+            writeText(world / "exposure.txt", row.exposure);
+        const ChildProcess p = runImport(tmp.path / "pictures", textures);
+        ASSERT_EQ(p.exitStatus, 0) << p.errText;
+        Cube cube;
+        ASSERT_TRUE(readCube(textures, texlayout::kWorldSet, &cube));
+        const double white = whiteShare(cube);
+        EXPECT_TRUE(white >= row.whiteFrom && white <= row.whiteTo) << white;
+        const auto middle = [&](int slot) {
+            const RgbaImage &f = cube.faces[slot];
+            return f.rgba[(f.height / 2 * f.width + f.width / 2) * 4];
+        };
+        EXPECT_GT(middle(texlayout::kPlusYSlot), middle(texlayout::kMinusYSlot)) << "brighter overhead";
+        const auto now = snapshot(textures);
+        if (!row.exposure && flat.empty()) {
+            flat = now;
+        } else if (!row.exposure) {
+            EXPECT_TRUE(std::equal(flat.begin(), flat.end(), now.begin(), [](const auto &a, const auto &b) {
+                return a.second == b.second;
+            })) << "flat and run-length rows differ";
+        }
+    }
+}
+
+double degreesApart(Dir3 a, Dir3 b) {
+    return std::acos(std::clamp(texlayout::dot(unit(a), unit(b)), -1.0, 1.0)) * 180.0 / kPi;
+}
+
+// The sun of skies of chosen light; or as given in world/sun.txt.
+TEST(TextureTool, TheSunIsFoundWhereTheSkyIsBrightest) {
+    const Dir3 low = unit({2, 0.5, -1}), high = unit({-0.3, 1, 0.4}), up{0, 1, 0};
+    const auto within = [](Dir3 d, Dir3 c, double degrees) { return degreesApart(d, c) < degrees; };
+    struct Row { const char *what; LightFn light; bool hdr; Dir3 sun; double shadow; };
+    const Row rows[] = {
+        {"an 8-bit sun in an orange glow", [&](Dir3 d) {
+             return within(d, low, 3) ? rgb(1, 1, 1) : within(d, low, 12) ? rgb(0.9, 0.6, 0.3) : rgb(0.4, 0.5, 0.7);
+         }, false, low, 1.0},
+        {"an HDR sun over bright clouds", [&](Dir3 d) {
+             const double l = within(d, high, 1) ? 5000 : d.x > 0.3 ? 3 : 1;
+             return rgb(l, l, l);
+         }, true, high, 1.0},
+        {"a plain sky", [](Dir3) { return rgb(0.5, 0.5, 0.5); }, false, up, 0.0},
+        {"a bright horizon all round", [](Dir3 d) { return unit(d).y < 0.15 ? rgb(1, 1, 1) : rgb(0.5, 0.5, 0.5); },
+         false, up, 0.0},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        const texlayout::SunRecord sun = findSun(row.light, row.hdr, 256);
+        EXPECT_LT(degreesApart(sun.direction, row.sun), 1.0);
+        EXPECT_EQ(sun.shadow, row.shadow);
+        const double y = luminance(sun.light), full = luminance(texlayout::kSunLight);
+        EXPECT_NEAR(y, row.shadow > 0 ? full : full / 3, 1e-6);
+    }
+    const texlayout::SunRecord glow = findSun(rows[0].light, false, 256);
+    EXPECT_TRUE(glow.light.r > glow.light.g && glow.light.g > glow.light.b) << "the glow's colour";
+    TempDir tmp;
+    const std::tuple<const char *, Dir3, double> given[] = {
+        {"0 2 0\n", up, 1.0}, {" None ", up, 0.0}, {"-2 1 0.5", unit({-2, 1, 0.5}), 1.0}};
+    for (const auto &[text, sun, shadow] : given) {
+        texlayout::SunRecord given;
+        std::string why;
+        writeText(tmp.path / "sun.txt", text);
+        ASSERT_TRUE(readSunFile((tmp.path / "sun.txt").string(), rows[2].light, &given, &why)) << why;
+        EXPECT_LT(degreesApart(given.direction, sun), 1e-6) << text;
+        EXPECT_EQ(given.shadow, shadow) << text;
+    }
+}
+
 // Killed between building and swapping, with the tree on another filesystem
 // than TMPDIR, the import leaves the old tree whole; the next run removes
 // what it left and swaps the new tree in whole.
@@ -267,7 +503,7 @@ TEST(TextureTool, AnImportKilledBeforeItsSwapLeavesTheOldTree) {
     const fs::path textures = tmp.path / "textures";
     writeSmallTree(textures);
     writePictureFile(source.path / "front/floor.tga", kFace, kFace);
-    writePictureFile(source.path / "world/px.tga", kFace, kFace);
+    writePictureFile(source.path / "world/ground.tga", kFace, kFace);
     const auto before = snapshot(textures);
     ChildProcess held = runImport(source.path, textures, {{"TEXGEN_HOLD_BEFORE_SWAP", "1"}});
     ASSERT_TRUE(waitUntil(held, [](const Lines &l) {

@@ -1,5 +1,8 @@
 #include "example_pictures.h"
 
+#include "sun.h"
+#include "world_cell.h"
+
 #include "furniture.h"
 #include "picture.h"
 #include "render.h"
@@ -81,15 +84,18 @@ bool writeBuildingPicture(const std::filesystem::path &dir, int set, int k, cons
     }
 }
 
-// Picture `k` of the world: the sky box px ... nz as OpenGL lays out its
-// faces, the sky box's ny left out, then the ground tile seen from above
+// Picture `k` of the world: the sky box px ... nz, each face as seen from
+// inside, the sky box's ny left out, then the ground tile seen from above
 // (-Z on top), which stands for ny.
 constexpr int kWorldPictures = texlayout::kSlotCount + 1;
 bool writeWorldPicture(const std::filesystem::path &dir, int k, const Cube &cube) {
     if (k == texlayout::kMinusYSlot)
         return true;
     if (k < texlayout::kSlotCount)
-        return save(dir, texlayout::kSkyBoxPictures[k], cube.faces[k]);
+        return save(dir, texlayout::kSkyPictures[k].name,
+                    renderSampled(cube.faces[k].width, cube.faces[k].height, 1, [&](double u, double v) {
+                        return cubeColor(cube, texlayout::skyPictureDirection(k, u, v));
+                    }));
     return save(dir, texlayout::kGroundPicture, flippedRows(cube.faces[texlayout::kMinusYSlot]));
 }
 
@@ -108,9 +114,26 @@ bool writeExamplePictures(const std::filesystem::path &root) {
     return writePicturesOf(root, facades, cubes);
 }
 
+// world/sun.txt with the sun that the textures carry, so that an import
+// of the pictures keeps it.
+bool writeSunFile(const std::filesystem::path &dir, const Cube cubes[]) {
+    const texlayout::SunRecord sun = sunCarriedBy(cubes);
+    std::FILE *file = std::fopen((dir / kSunFile).c_str(), "w");
+    if (!file) {
+        std::fprintf(stderr, "%s: cannot be written\n", (dir / kSunFile).c_str());
+        return false;
+    }
+    if (sun.shadow < 0.5)
+        std::fprintf(file, "none\n");
+    else
+        std::fprintf(file, "%.4f %.4f %.4f %.4f %.4f %.4f\n", sun.direction.x, sun.direction.y, sun.direction.z,
+                     sun.light.r, sun.light.g, sun.light.b);
+    return std::fclose(file) == 0;
+}
+
 bool writePicturesOf(const std::filesystem::path &root, const RgbaImage facades[], const Cube cubes[]) {
     constexpr int kPicturesPerSet = kStyledPictures + kLayerPictures;
-    return makeSetDirectories(root) &&
+    return makeSetDirectories(root) && writeSunFile(root / texlayout::kSetNames[texlayout::kWorldSet], cubes) &&
            runJobs(kWorldPictures + texlayout::kBuildingSets * kPicturesPerSet, [&](int job) {
                if (job < kWorldPictures)
                    return writeWorldPicture(root / texlayout::kSetNames[texlayout::kWorldSet], job,

@@ -3,7 +3,9 @@
 #include "picture.h"
 #include "render.h"
 #include "rooms.h"
+#include "sky_box.h"
 #include "staging.h"
+#include "sun.h"
 #include "tex.h"
 #include "world_cell.h"
 
@@ -65,13 +67,17 @@ bool isNoPicture(const fs::path &path) {
            suffix == ".md";
 }
 
+// The world's settings: small text files that the world's folder may hold.
+bool isWorldSetting(const fs::path &path) {
+    const std::string name = lowered(path.filename().string());
+    return name == kExposureFile || name == kSunFile;
+}
+
+// The pictures a set takes by fixed names (for the world, besides the sky
+// box's faces).
 std::vector<std::string> pictureNames(int set) {
-    if (set == texlayout::kWorldSet) {
-        std::vector<std::string> names(std::begin(texlayout::kSkyBoxPictures),
-                                       std::end(texlayout::kSkyBoxPictures));
-        names.push_back(texlayout::kGroundPicture);
-        return names;
-    }
+    if (set == texlayout::kWorldSet)
+        return {texlayout::kPanoramaPicture, texlayout::kGroundPicture};
     std::vector<std::string> names = {texlayout::kFacadePicture};
     for (int style = 0; style < texlayout::kRoomStyles; ++style)
         for (const texlayout::PictureFrame &p : texlayout::kRoomPictures)
@@ -87,6 +93,24 @@ std::string joined(const std::vector<std::string> &names) {
     for (const std::string &name : names)
         text += (text.empty() ? "" : " ") + name;
     return text;
+}
+
+bool isPictureName(const std::string &name, int set) {
+    int family, slot;
+    const std::vector<std::string> names = pictureNames(set);
+    return (set == texlayout::kWorldSet && skyFaceNamed(name, &family, &slot)) ||
+           std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The names a set takes, as the message on an unknown name lists them.
+std::string takenNames(int set) {
+    if (set != texlayout::kWorldSet)
+        return joined(pictureNames(set));
+    std::string text = "a sky box named ";
+    for (int family = 0; family < kSkyFamilies; ++family)
+        text += skyFamilyText(family) + (family + 1 < kSkyFamilies ? " or " : "");
+    return text + ", or " + texlayout::kPanoramaPicture + "; " + texlayout::kGroundPicture + "; and the settings " +
+           kExposureFile + " and " + kSunFile;
 }
 
 int setNamed(const std::string &name) {
@@ -114,16 +138,55 @@ std::string refusal(const fs::path &path, const std::string &name, int set, cons
         return "a broken link";
     if (fs::is_directory(status))
         return "a folder, not a picture";
-    const std::vector<std::string> names = pictureNames(set);
-    if (std::find(names.begin(), names.end(), name) == names.end())
+    if (!isPictureName(name, set))
         return std::string("unknown name (") + (set == texlayout::kWorldSet ? "the world" : "a building set") +
-               " takes " + joined(names) + ")";
+               " takes " + takenNames(set) + ")";
     const auto twice = given.find(name);
     if (twice != given.end())
         return name + " is given twice (also " + twice->second.path.string() + ")";
     if (access(path.c_str(), R_OK) != 0)
         return "cannot be read";
     return "";
+}
+
+const Given *find(const SetPictures &given, const std::string &name) {
+    const auto it = given.find(name);
+    return it == given.end() ? nullptr : &it->second;
+}
+
+// The world's pictures name one sky: a panorama, or the six faces of one
+// family of names, each once (the ground picture may stand for the -Y
+// face); false, with a message naming the files, otherwise.
+bool worldNamesOneSky(const SetPictures &world) {
+    const Given *panorama = find(world, texlayout::kPanoramaPicture);
+    const Given *faces[texlayout::kSlotCount] = {}, *first = nullptr;
+    int family = -1;
+    for (const auto &[name, g] : world) {
+        int f, slot;
+        if (!skyFaceNamed(name, &f, &slot))
+            continue;
+        std::string why;
+        if (panorama)
+            why = "a sky-box face, but " + panorama->path.string() + " stands for the six faces: give one or the other";
+        else if (faces[slot])
+            why = "the " + skyFaceDirection(slot) + " face, which " + faces[slot]->path.string() + " is already";
+        else if (family >= 0 && f != family)
+            why = "named as " + skyFamilyText(f) + ", but " + first->path.string() + " as " + skyFamilyText(family) +
+                  ": name the six faces in one family";
+        if (!why.empty()) {
+            report(g.path.string(), why);
+            return false;
+        }
+        faces[slot] = &g, family = f, first = first ? first : &g;
+    }
+    std::string missing;
+    for (int slot = 0; first && slot < texlayout::kSlotCount; ++slot)
+        if (!faces[slot] && !(slot == texlayout::kMinusYSlot && find(world, texlayout::kGroundPicture)))
+            missing += (missing.empty() ? "" : " ") + skyFaceName(family, slot);
+    if (!missing.empty())
+        report(first->path.string(), "the sky box lacks " + missing + " (give all six faces " + skyFamilyText(family) +
+                                         ", the ground picture standing for the -Y face if you like)");
+    return missing.empty();
 }
 
 // Collects the pictures of source; false, with a message, on the first
@@ -143,6 +206,11 @@ bool scanSource(const fs::path &source, SetPictures sets[]) {
             return false;
         }
         for (const fs::path &path : sortedEntries(folder)) {
+            if (set == texlayout::kWorldSet && isWorldSetting(path)) {
+                sets[set][lowered(path.filename().string())].path = path;
+                any = true;
+                continue;
+            }
             if (isNoPicture(path)) {
                 report(path.string(), "skipped, no picture");
                 continue;
@@ -159,7 +227,7 @@ bool scanSource(const fs::path &source, SetPictures sets[]) {
     }
     if (!any)
         report(source.string(), "no pictures found");
-    return any;
+    return any && worldNamesOneSky(sets[texlayout::kWorldSet]);
 }
 
 // Decodes every given picture, on all cores; false after reporting the
@@ -168,7 +236,8 @@ bool decodeAll(SetPictures sets[]) {
     std::vector<Given *> all;
     for (int set = 0; set < texlayout::kSetCount; ++set)
         for (auto &entry : sets[set])
-            all.push_back(&entry.second);
+            if (!isWorldSetting(entry.second.path))
+                all.push_back(&entry.second);
     std::vector<std::string> why(all.size());
     runJobs(static_cast<int>(all.size()), [&](int k) {
         return readPicture(all[k]->path.string(), &all[k]->picture, &why[k]);
@@ -181,10 +250,6 @@ bool decodeAll(SetPictures sets[]) {
     return true;
 }
 
-const Given *find(const SetPictures &given, const std::string &name) {
-    const auto it = given.find(name);
-    return it == given.end() ? nullptr : &it->second;
-}
 
 // --- the tree that is there ------------------------------------------------------
 
@@ -460,46 +525,176 @@ bool importBuildingSet(const fs::path &root, int set, const SetPictures &given) 
 
 // --- the world ---------------------------------------------------------------------
 
-// The picture that gives slot k of the world: the ground tile for -Y (it
-// wins over the sky box's ny), else the sky box's face.
-const Given *worldPicture(const SetPictures &given, int slot) {
-    const Given *ground = slot == texlayout::kMinusYSlot ? find(given, texlayout::kGroundPicture) : nullptr;
-    return ground ? ground : find(given, texlayout::kSkyBoxPictures[slot]);
+// The sky's pictures by slot (faces still as named), or its panorama.
+struct SkyPictures {
+    const Given *panorama = nullptr;
+    const Given *faces[texlayout::kSlotCount] = {};
+    bool any() const {
+        return panorama || std::any_of(std::begin(faces), std::end(faces), [](const Given *g) { return g; });
+    }
+};
+
+// Sorts the world's pictures into a sky; false, with a message, for a
+// panorama that is not one.
+bool gatherSky(const SetPictures &given, SkyPictures *sky) {
+    for (const auto &[name, g] : given) {
+        int family, slot;
+        if (skyFaceNamed(name, &family, &slot))
+            sky->faces[slot] = &g;
+        if (lowered(g.path.extension().string()) == ".exr")
+            report(g.path.string(), "read through ImageMagick, which clips its light at 1: give it as Radiance "
+                                    "(.hdr) for the exposure and the sun to see its full light");
+    }
+    sky->panorama = find(given, texlayout::kPanoramaPicture);
+    const RgbaImage *image = sky->panorama ? &sky->panorama->picture.image : nullptr;
+    if (image && !isPanoramaShape(image->width, image->height)) {
+        report(sky->panorama->path.string(), sizeText(image->width, image->height) +
+                                                 " is no panorama: give one twice as wide as high (2:1)");
+        return false;
+    }
+    return true;
 }
 
-// Writes the world's six faces from the pictures given; returns the
-// world's sun and whether the -Y face is a ground tile.
+// The exposure of the sky's HDR light: world/exposure.txt's, else the
+// automatic one; false, with a message, for a bad file.
+bool chooseExposure(const SetPictures &given, const fs::path &named, Sky *sky) {
+    const Given *file = find(given, kExposureFile);
+    if (file && !anyHdr(*sky)) {
+        report(file->path.string(), "not used: the world has no HDR picture");
+        return true;
+    }
+    if (!anyHdr(*sky))
+        return true;
+    std::string why;
+    if (file && !readExposureFile(file->path.string(), &sky->exposure, &why)) {
+        report(file->path.string(), why);
+        return false;
+    }
+    if (!file) {
+        sky->exposure = automaticExposure(*sky);
+        char text[64];
+        std::snprintf(text, sizeof text, "%.4g", sky->exposure);
+        report(named.string(), std::string("HDR light at exposure ") + text + " (set it in " + kExposureFile + ")");
+    }
+    return true;
+}
+
+const char *quarterTurns(int turns) {
+    static const char *const kText[] = {"", "a quarter turn", "half a turn", "three quarter turns"};
+    return kText[turns];
+}
+
+// Fits the sky box's faces where their edges meet, with a note on what
+// differs from their names.
+void fitFaces(const SkyPictures &pictures, bool down, Sky *sky) {
+    const SkyBoxFit fit = fitSkyBox(sky, down);
+    const Given *const *f = pictures.faces;
+    if (fit.zSwapped)
+        report(f[4]->path.string(), "taken for the -Z face, and " + f[5]->path.string() +
+                                        " for +Z: their edges meet so (a sky box made for a left-handed world)");
+    const std::pair<int, int> caps[] = {{texlayout::kPlusYSlot, fit.upTurn}, {texlayout::kMinusYSlot, fit.downTurn}};
+    for (const auto &[slot, turns] : caps)
+        if (turns)
+            report(f[slot]->path.string(), std::string("read as turned ") + quarterTurns(turns) +
+                                               " clockwise: its edges meet the side faces so");
+}
+
+// The side of the world's faces and the points read per texel.
+void skyFaceSize(const SkyPictures &pictures, int existing, int *side, int *taps) {
+    if (pictures.panorama) {
+        // A face spans a quarter of the panorama's width.
+        const double across = 0.25 * pictures.panorama->picture.image.width;
+        *side = std::min(std::max(existing, static_cast<int>(across)), kMaxWorldFace);
+        *taps = tapsFor(across, *side);
+        return;
+    }
+    std::vector<const Given *> faces;
+    for (const Given *g : pictures.faces)
+        if (g)
+            faces.push_back(g);
+    *side = faceSize(faces, existing, kMaxWorldFace);
+    noteResized(faces, *side);
+    *taps = 1;
+    for (const Given *g : faces)
+        *taps = std::max(*taps, tapsFor(longestSide(*g), *side));
+}
+
+// The world's sun: world/sun.txt's, else the one found in the sky's light
+// (with a note on it, given with `named`).
+bool chooseSun(const SetPictures &given, const fs::path &named, const Sky &sky, int side, texlayout::SunRecord *sun) {
+    const LightFn light = [&sky](Dir3 d) { return skyLight(sky, d); };
+    const Given *file = find(given, kSunFile);
+    std::string why;
+    if (file && !readSunFile(file->path.string(), light, sun, &why)) {
+        report(file->path.string(), why);
+        return false;
+    }
+    if (file)
+        return true;
+    *sun = findSun(light, anyHdr(sky), side);
+    char text[96];
+    std::snprintf(text, sizeof text, "the sun found towards %.3f %.3f %.3f", sun->direction.x, sun->direction.y,
+                  sun->direction.z);
+    const std::string none = std::string("no clear sun: soft light from straight up, no shadow (give the sun in ") +
+                             kSunFile + ")";
+    report(named.string(), sun->shadow > 0.0 ? text : none);
+    return true;
+}
+
+RgbaImage opaque(RgbaImage image) {
+    for (size_t k = 3; k < image.rgba.size(); k += 4)
+        image.rgba[k] = 255;
+    return image;
+}
+
+// The ground tile as the -Y face: seen from above with -Z on top, which is
+// the face's last row.
+RgbaImage groundFace(const Given &g, int side) {
+    const RgbaImage &image = g.picture.image;
+    if (image.width == side && image.height == side)
+        return opaque(flippedRows(image));
+    return opaque(renderSampled(side, side, tapsFor(longestSide(g), side),
+                                [&](double s, double t) { return samplePicture(image, s, 1.0 - t); }));
+}
+
+// Writes the six world faces from the sky (or the old faces, where no sky
+// picture is given), -Y from the ground picture when one is given; returns
+// the world's sun and whether its -Y face holds a ground tile.
 bool importWorld(const fs::path &root, const SetPictures &given, texlayout::SunRecord *sun, bool *groundTiled) {
     constexpr int world = texlayout::kWorldSet;
     Cube old;
-    if (!readCube(root, world, &old))
+    SkyPictures pictures;
+    if (!readCube(root, world, &old) || !gatherSky(given, &pictures))
         return false;
-    if (find(given, texlayout::kGroundPicture) && find(given, texlayout::kSkyBoxPictures[texlayout::kMinusYSlot]))
-        report(find(given, texlayout::kSkyBoxPictures[texlayout::kMinusYSlot])->path.string(),
-               "not used: the ground picture stands for the -Y face");
-    std::vector<const Given *> pictures;
+    const Given *ground = find(given, texlayout::kGroundPicture);
+    const Given *skyDown = pictures.faces[texlayout::kMinusYSlot];
+    if (ground && skyDown)
+        report(skyDown->path.string(), "not used: the ground picture stands for the -Y face");
+    Sky sky;
+    sky.old = &old;
+    sky.panorama = pictures.panorama ? &pictures.panorama->picture : nullptr;
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot)
-        if (const Given *g = worldPicture(given, slot))
-            pictures.push_back(g);
-    const int side = faceSize(pictures, old.faces[0].width, kMaxWorldFace);
-    noteResized(pictures, side);
+        sky.faces[slot] = pictures.faces[slot] ? &pictures.faces[slot]->picture : nullptr;
+    int side = old.faces[0].width, taps = 1;
+    if (pictures.any())
+        skyFaceSize(pictures, side, &side, &taps);
+    const fs::path named = pictures.panorama ? pictures.panorama->path : given.begin()->second.path.parent_path();
+    if (!chooseExposure(given, named, &sky))
+        return false;
+    if (!pictures.panorama && pictures.any())
+        fitFaces(pictures, !ground, &sky);
+    if (!chooseSun(given, named, sky, side, sun))
+        return false;
+    // With neither a sky nor a ground picture (a sun alone), the ground
+    // stays as the old world had it.
+    *groundTiled = ground || (pictures.any() ? !(pictures.panorama || skyDown) : groundTiledIn(old));
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
-        const Given *g = worldPicture(given, slot);
-        // The ground tile is seen from above with -Z on top, which is the
-        // -Y face's last row.
-        const bool ground = g && slot == texlayout::kMinusYSlot && g == find(given, texlayout::kGroundPicture);
-        const bool asItIs = g && g->picture.image.width == side && g->picture.image.height == side;
-        const RgbaImage face =
-            asItIs ? (ground ? flippedRows(g->picture.image) : g->picture.image)
-                   : renderSampled(side, side, g ? tapsFor(longestSide(*g), side) : 1, [&](double s, double t) {
-                         return g ? samplePicture(g->picture.image, s, ground ? 1.0 - t : t)
-                                  : cubeColor(old, texlayout::cubeFaceDirection(slot, s, t));
-                     });
+        const RgbaImage face = slot == texlayout::kMinusYSlot && ground
+                                   ? groundFace(*ground, side)
+                                   : renderSampledFace(slot, side, taps, [&](Dir3 d) { return skyColor(sky, d); });
         if (!replaceTexture(texturePath(root, world, slot), face, TgaRowOrder::TopFirst))
             return false;
     }
-    *sun = texlayout::kGeneratedSun;
-    *groundTiled = find(given, texlayout::kGroundPicture) || !worldPicture(given, texlayout::kMinusYSlot);
     return true;
 }
 

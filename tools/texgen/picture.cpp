@@ -1,5 +1,7 @@
 #include "picture.h"
 
+#include "render.h"
+
 #include <wand/MagickWand.h>
 
 #include <algorithm>
@@ -30,8 +32,10 @@ std::string wandError(MagickWand *wand, const char *otherwise = "the picture can
     return reason.substr(0, reason.find('\n'));
 }
 
+} // namespace
+
 // The size limits, checked on the picture's header before it is decoded.
-bool withinLimits(size_t width, size_t height, std::string *why) {
+bool withinPictureLimits(size_t width, size_t height, std::string *why) {
     if (width == 0 || height == 0) {
         *why = "the picture is empty (" + sizeText(width, height) + ")";
         return false;
@@ -45,6 +49,8 @@ bool withinLimits(size_t width, size_t height, std::string *why) {
     }
     return true;
 }
+
+namespace {
 
 bool anyTransparent(const RgbaImage &image) {
     for (size_t k = 3; k < image.rgba.size(); k += 4)
@@ -63,7 +69,7 @@ bool decodeInto(MagickWand *wand, const std::string &path, std::string *why) {
         *why = wandError(wand);
         return false;
     }
-    if (!withinLimits(MagickGetImageWidth(wand), MagickGetImageHeight(wand), why))
+    if (!withinPictureLimits(MagickGetImageWidth(wand), MagickGetImageHeight(wand), why))
         return false;
     ClearMagickWand(wand);
     // A truncated or damaged file decodes with a warning only, to a picture
@@ -79,9 +85,36 @@ bool decodeInto(MagickWand *wand, const std::string &path, std::string *why) {
     return true;
 }
 
+// An HDR picture: its light, and the same at its own exposure in 8 bits.
+bool readHdrPicture(const std::string &path, Picture *picture, std::string *why) {
+    RgbeImage &light = picture->radiance;
+    if (!readRadiance(path, &light, why))
+        return false;
+    double sumLog = 0.0;
+    for (int y = 0; y < light.height; ++y)
+        for (int x = 0; x < light.width; ++x)
+            sumLog += logLuminance(rgbeAt(light, x, y));
+    const double exposure = exposureFor(sumLog / (static_cast<double>(light.width) * light.height));
+    picture->image = makeRgbaImage(light.width, light.height);
+    unsigned char *out = picture->image.rgba.data();
+    for (int y = 0; y < light.height; ++y)
+        for (int x = 0; x < light.width; ++x, out += 4) {
+            const texlayout::Rgb c = rgbeAt(light, x, y);
+            const double channels[4] = {displayed(c.r, exposure), displayed(c.g, exposure),
+                                        displayed(c.b, exposure), 1.0};
+            std::transform(channels, channels + 4, out, toByte);
+        }
+    picture->opaque = true;
+    return true;
+}
+
 } // namespace
 
+bool isHdr(const Picture &picture) { return !picture.radiance.rgbe.empty(); }
+
 bool readPicture(const std::string &path, Picture *picture, std::string *why) {
+    if (isRadiancePath(path))
+        return readHdrPicture(path, picture, why);
     MagickWand *wand = NewMagickWand();
     bool ok = decodeInto(wand, path, why);
     if (ok) {

@@ -3,6 +3,7 @@
 #ifndef PICTURE_H
 #define PICTURE_H
 
+#include "hdr.h"
 #include "paint.h"
 #include "tga_write.h"
 
@@ -15,6 +16,8 @@ constexpr long long kMaxPicturePixels = kMaxPictureAreaSide * kMaxPictureAreaSid
 
 // "W x H", as messages give a size.
 std::string sizeText(long long width, long long height);
+// Whether a picture of this size is read; if not, why not.
+bool withinPictureLimits(size_t width, size_t height, std::string *why);
 
 // Starts and ends the decoding library; `scratch` receives its temporary
 // files, so that they go with the import's staging folder.
@@ -22,11 +25,15 @@ void startPictureReading(const std::string &scratch);
 void endPictureReading();
 
 // A decoded picture: RGBA, first row on top, turned upright by its own
-// orientation tag; `opaque` when no pixel is even partly transparent.
+// orientation tag; `opaque` when no pixel is even partly transparent. An
+// HDR picture also keeps its light in `radiance`; its `image` is that light
+// at the exposure its own pixels give.
 struct Picture {
     RgbaImage image;
     bool opaque = true;
+    RgbeImage radiance;
 };
+bool isHdr(const Picture &picture);
 
 // Decodes the picture at path; on failure false, with the reason in `why`.
 bool readPicture(const std::string &path, Picture *picture, std::string *why);

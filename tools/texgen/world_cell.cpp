@@ -54,6 +54,32 @@ void stampWorldPatches(RgbaImage *face, const texlayout::SunRecord &sun, bool gr
         }
 }
 
+// The value (0..1) that the world map carries in patch p.
+double worldPatchValue(const Cube &world, texlayout::WorldPatch p) {
+    const RgbaImage &face = world.faces[texlayout::kMinusYSlot];
+    // The -Y face point (a, b) is (s, t) = ((a + 1) / 2, (1 - b) / 2).
+    const double s = 0.5 * (texlayout::worldPatchAt(static_cast<int>(p)) + 1.0);
+    const int i = std::clamp(static_cast<int>(s * face.width), 0, face.width - 1), j = face.height / 2;
+    return face.rgba[(static_cast<size_t>(j) * face.width + i) * 4 + 3] / 255.0;
+}
+
+bool groundTiledIn(const Cube &world) { return worldPatchValue(world, texlayout::WorldPatch::GroundTiled) > 0.5; }
+
+texlayout::SunRecord sunCarriedBy(const Cube cubes[]) {
+    const Cube &world = cubes[texlayout::kWorldSet];
+    const auto component = [&](texlayout::WorldPatch p) { return 2.0 * worldPatchValue(world, p) - 1.0; };
+    texlayout::SunRecord sun = {{component(texlayout::WorldPatch::SunX), component(texlayout::WorldPatch::SunY),
+                                 component(texlayout::WorldPatch::SunZ)},
+                                texlayout::kSunLight, worldPatchValue(world, texlayout::WorldPatch::Shadow)};
+    constexpr int set = 0;
+    const texlayout::CellPoint at = texlayout::kSunLightPatch;
+    const Color light = cubeColor(cubes[set], texlayout::inFacadeFrame(set, {texlayout::kCellHalf * at.x,
+                                                                             texlayout::kCellHalf * at.y, 1.0}));
+    if (light.a < 0.5) // the set carries a sun
+        sun.light = {light.r, light.g, light.b};
+    return sun;
+}
+
 WorldLight generatedWorld() { return {generatedWorldTexel, texlayout::kGeneratedSun}; }
 
 bool writeWorldIntoSets(const std::filesystem::path &root, const texlayout::SunRecord &sun) {

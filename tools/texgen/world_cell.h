@@ -27,6 +27,13 @@ Color worldCellTexel(int set, double x, double y, double texel, Color far, const
 // the face is a ground tile.
 void stampWorldPatches(RgbaImage *minusYFace, const texlayout::SunRecord &sun, bool groundTiled);
 
+// Whether the world map's -Y face is stamped as a ground tile.
+bool groundTiledIn(const Cube &world);
+
+// The sun as a tree's cube maps carry it (`cubes` by set): its direction
+// and shadow from the world map, its light from the first building set.
+texlayout::SunRecord sunCarriedBy(const Cube cubes[]);
+
 // The generated world and its sun (where the viewer's light is).
 WorldLight generatedWorld();
 
