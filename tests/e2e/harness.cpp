@@ -77,6 +77,9 @@ bool launchInstalledViewer(ChildProcess &v, const std::string &dir,
     return launchProcess(v, o);
 }
 
+const std::map<std::string, std::string> openGL20 = {{"MESA_GL_VERSION_OVERRIDE", "2.0"},
+                                                     {"MESA_GLSL_VERSION_OVERRIDE", "110"}};
+
 int runShaderJoin(ChildProcess &join, const std::vector<std::string> &args)
 {
     LaunchOptions o;

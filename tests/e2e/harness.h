@@ -32,6 +32,10 @@ void installViewer(const std::string &dir);
 bool launchInstalledViewer(ChildProcess &v, const std::string &dir,
                            const std::map<std::string, std::string> &env = {});
 
+// The oldest OpenGL the viewer's gate admits, for Mesa (the tests draw with
+// the newest otherwise): a pair drawn under it compiles as GLSL 1.10.
+extern const std::map<std::string, std::string> openGL20;
+
 // Runs tools/shader_join with these arguments to its end; its exit status.
 int runShaderJoin(ChildProcess &join, const std::vector<std::string> &args);
 
