@@ -66,15 +66,6 @@ char levelClassOf(Rgb c)
     return "0123456789ABCDEFGHIJKLMNOPQ"[9 * level(c.r) + 3 * level(c.g) + level(c.b)];
 }
 
-// The sheet's cell (texture_layout.h) that texel (i, j) of the face towards
-// the facade of set `set` lies in, and where in the cell's read square.
-texlayout::SheetPoint sheetPointOfTexel(int set, int i, int j, int faceSize)
-{
-    const texlayout::Dir3 c = texlayout::toFacadeFrame(
-        set, texlayout::cubeFaceDirection(set, (i + 0.5) / faceSize, (j + 0.5) / faceSize));
-    return texlayout::sheetPointAt(c.x / c.z, c.y / c.z);
-}
-
 // The calibration sheet's texel: a piece of furniture in each corner cell,
 // opaque (alpha 0) in its lower left quarter only, so that a piece turned
 // either way shows; each blind and curtains opaque in its own pale colour;

@@ -52,6 +52,13 @@ void writeTextureTree(const std::string &dir, const std::function<RgbaImage(int 
     }
 }
 
+texlayout::SheetPoint sheetPointOfTexel(int set, int i, int j, int faceSize)
+{
+    const texlayout::Dir3 c = texlayout::toFacadeFrame(
+        set, texlayout::cubeFaceDirection(set, (i + 0.5) / faceSize, (j + 0.5) / faceSize));
+    return texlayout::sheetPointAt(c.x / c.z, c.y / c.z);
+}
+
 std::string readAll(const std::string &path)
 {
     std::ifstream file(path, std::ios::binary);

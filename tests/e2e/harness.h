@@ -25,6 +25,11 @@ std::string readAll(const std::string &path);
 // texture_tree.h), the exterior stored bottom row first, cube faces top first.
 void writeTextureTree(const std::string &dir, const std::function<RgbaImage(int set, int file)> &image);
 
+// The sheet's cell (texture_layout.h) that texel (i, j) of the face towards
+// the facade of building set `set` lies in, and where in the cell's read
+// square.
+texlayout::SheetPoint sheetPointOfTexel(int set, int i, int j, int faceSize);
+
 // Copies the built program, its shader pair and its textures into dir.
 void installViewer(const std::string &dir);
 
