@@ -155,23 +155,16 @@ const LookCase cases[] = {
          EXPECT_LE(brightestRoof, darkestRoof + 30);
          EXPECT_LT(brightestRoof, 3 * 240);
      }},
-    // Rooms that keep half their light without the lamp: from the start,
-    // unlit ones are darker; from 0.6 before the face, each room of the
-    // middle rows is at least as bright at its window (the floor or the
-    // ceiling just behind the glass) as at its back, and an unlit one
-    // brighter.
-    {"UnlitRoomsKeepTheirDaylight", {green, 128, grey, false, 0}, "", "wwwwwwwwwwwwwwwww",
-     [](const Screenshot &far, const Screenshot &close) {
-         std::vector<int> room;
-         for (Rgb c : leftFaceRooms(far))
-             if (c.g > 2 * std::max(c.r, c.b) + 5) room.push_back(brightness(c));
-         ASSERT_GE(room.size(), 6u);
-         const auto [dim, bright] = std::minmax_element(room.begin(), room.end());
-         EXPECT_GE(*bright, 2 * *dim);
+    // Rooms that keep half their light without the lamp, from 0.6 before the
+    // face: each room of the middle rows is at least as bright at its window
+    // (the floor or the ceiling just behind the glass) as at its back, and an
+    // unlit one brighter.
+    {"UnlitRoomsKeepTheirDaylight", {green, 128, grey, false, 0}, "wwwwwwwwwwwwwwwww", "",
+     [](const Screenshot &s, const Screenshot &) {
          double fallMost = 0;
          for (int x : {69, 327, 697, 955})
              for (const auto &[window, back] : {std::pair{867, 586}, {157, 438}}) {
-                 const double fall = double(brightness(close.at(x, window))) / std::max(1, brightness(close.at(x, back)));
+                 const double fall = double(brightness(s.at(x, window))) / std::max(1, brightness(s.at(x, back)));
                  EXPECT_GE(fall, 0.9) << "at column " << x << ", rows " << window << " and " << back;
                  fallMost = std::max(fallMost, fall);
              }
