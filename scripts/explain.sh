@@ -4,11 +4,14 @@
 # the build's shader_join with one SHOW_... switch defined, on a virtual
 # display. Run it again after changing the shader pair; it remakes every
 # picture in the directory.
-#   scripts/explain.sh [OUTDIR]     (default docs/how)
+#   scripts/explain.sh [OUTDIR [SHOT]...]   (default docs/how, every picture)
+#   scripts/explain.sh --list               the pictures, one a line
+# A SHOT is a line of the table below, "picture switch keys"; given, only
+# those pictures are made. Every stage is joined before any picture is
+# made, so a switch the shader does not know fails the script at once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-output="${1:-docs/how}"
 export SHOT_SIZE=640    # pixels per side of each picture
 
 # The views, as keys pressed from the start (eye 4 units before the -X face,
@@ -37,22 +40,35 @@ shots=(
   "ground - $above"
 )
 
+if [ "${1:-}" = --list ]; then
+  printf '%s\n' "${shots[@]}"
+  exit 0
+fi
+output="${1:-docs/how}"
+[ $# -le 1 ] || shots=("${@:2}")
+
 scripts/build-viewer.sh
 join=build/tools/shader_join/shader_join
 parts=build/shaders/FLight.parts
-mkdir -p "$output"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Each picture's fragment stage, joined with its switch.
+for shot in "${shots[@]}"; do
+  read -r name switch keys <<<"$shot"
+  defines=()
+  [ "$switch" = - ] || defines=(-D "$switch")
+  if ! "$join" "${defines[@]}" -o "$work/$name.glsl" "$parts"; then
+    echo "explain.sh: cannot join the stage of $name.png; no picture made" >&2
+    exit 1
+  fi
+done
+mkdir -p "$output"
 # The viewer reads its shader pair and textures beside its own path.
 cp build/interior_mapping build/VLight.glsl "$work"/
 ln -s "$PWD/build/textures" "$work/textures"
 for shot in "${shots[@]}"; do
   read -r name switch keys <<<"$shot"
-  if [ "$switch" = - ]; then
-    "$join" -o "$work/FLight.glsl" "$parts"
-  else
-    "$join" -D "$switch" -o "$work/FLight.glsl" "$parts"
-  fi
+  cp "$work/$name.glsl" "$work/FLight.glsl"
   scripts/with-xvfb.sh scripts/screenshot.sh "$work/interior_mapping" "$output/$name.png" "$keys" \
     >/dev/null
   echo "$output/$name.png (${switch/#-/finished})"

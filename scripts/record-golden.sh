@@ -6,4 +6,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -DIM_BUILD_TESTS=ON >/dev/null
 cmake --build build -j2 --target viewer_e2e_tests
-UPDATE_GOLDEN=1 scripts/with-xvfb.sh build/tests/e2e/viewer_e2e_tests --gtest_filter='Views/Golden.*'
+UPDATE_GOLDEN=1 scripts/with-xvfb.sh build/tests/e2e/viewer_e2e_tests --gtest_filter='*/Golden.*'

@@ -52,6 +52,13 @@ void writeTextureTree(const std::string &dir, const std::function<RgbaImage(int 
     }
 }
 
+texlayout::SheetPoint sheetPointOfTexel(int set, int i, int j, int faceSize)
+{
+    const texlayout::Dir3 c = texlayout::toFacadeFrame(
+        set, texlayout::cubeFaceDirection(set, (i + 0.5) / faceSize, (j + 0.5) / faceSize));
+    return texlayout::sheetPointAt(c.x / c.z, c.y / c.z);
+}
+
 std::string readAll(const std::string &path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -76,6 +83,9 @@ bool launchInstalledViewer(ChildProcess &v, const std::string &dir,
     o.env = env;
     return launchProcess(v, o);
 }
+
+const std::map<std::string, std::string> openGL20 = {{"MESA_GL_VERSION_OVERRIDE", "2.0"},
+                                                     {"MESA_GLSL_VERSION_OVERRIDE", "110"}};
 
 int runShaderJoin(ChildProcess &join, const std::vector<std::string> &args)
 {

@@ -25,12 +25,21 @@ std::string readAll(const std::string &path);
 // texture_tree.h), the exterior stored bottom row first, cube faces top first.
 void writeTextureTree(const std::string &dir, const std::function<RgbaImage(int set, int file)> &image);
 
+// The sheet's cell (texture_layout.h) that texel (i, j) of the face towards
+// the facade of building set `set` lies in, and where in the cell's read
+// square.
+texlayout::SheetPoint sheetPointOfTexel(int set, int i, int j, int faceSize);
+
 // Copies the built program, its shader pair and its textures into dir.
 void installViewer(const std::string &dir);
 
 // Starts dir/interior_mapping by its full path, from the root directory.
 bool launchInstalledViewer(ChildProcess &v, const std::string &dir,
                            const std::map<std::string, std::string> &env = {});
+
+// The oldest OpenGL the viewer's gate admits, for Mesa (the tests draw with
+// the newest otherwise): a pair drawn under it compiles as GLSL 1.10.
+extern const std::map<std::string, std::string> openGL20;
 
 // Runs tools/shader_join with these arguments to its end; its exit status.
 int runShaderJoin(ChildProcess &join, const std::vector<std::string> &args);

@@ -71,7 +71,6 @@ struct Ending {
     std::vector<std::string> out;      // the last lines of standard output, as
                                        // prefixes; for a viewer that draws, the first
     int shaderLogs, programLogs;       // "Shader InfoLog:", "Program InfoLog:" lines
-    std::string step = "";             // a SHOW_... switch the fragment stage is joined with
 };
 
 const char fifo[] = "FIFO", directory[] = "directory";   // told apart by address
@@ -96,11 +95,6 @@ std::vector<std::string> missingUniforms()
     }
     return out;
 }
-
-// The oldest version the gate admits (the other tests draw with the
-// newest): the pair must compile as GLSL 1.10.
-const std::map<std::string, std::string> openGL20 = {{"MESA_GL_VERSION_OVERRIDE", "2.0"},
-                                                     {"MESA_GLSL_VERSION_OVERRIDE", "110"}};
 
 const Ending endings[] = {
     {"OpenGL20", openGL20, {}, -1, firstFrame, installed, 0, 0},
@@ -131,12 +125,6 @@ class StartUpEnding : public ViewerTest, public ::testing::WithParamInterface<En
 TEST_P(StartUpEnding, StreamsAndStatus)
 {
     const Ending &e = GetParam();
-    if (!e.step.empty()) {
-        ChildProcess join;
-        ASSERT_EQ(runShaderJoin(join, {"-D", e.step, "-o", dir + "/FLight.glsl", FRAGMENT_PARTS}), 0)
-            << join.errText;
-        EXPECT_EQ(join.errText, "");
-    }
     for (const auto &file : e.files) {
         const std::string path = dir + "/" + file.first;
         std::filesystem::remove(path);
@@ -172,22 +160,7 @@ TEST_P(StartUpEnding, StreamsAndStatus)
     EXPECT_EQ(countLines(out, "Program InfoLog:"), e.programLogs);
 }
 
-// Each switch of scripts/explain.sh draws one step of the technique alone; the
-// join must take it (it refuses a name no part mentions), and the stage
-// joined with it must compile and draw under GL 2.0.
-std::vector<Ending> stepSwitches()
-{
-    std::vector<Ending> steps;
-    for (const char *name : {"SHOW_ROOM_CELLS", "SHOW_SURFACE_MET", "SHOW_ROOM_MAP", "SHOW_FURNITURE",
-                             "SHOW_ROOM_LIGHT", "SHOW_DRESSING", "SHOW_FACADE", "SHOW_FRESNEL",
-                             "SHOW_GROUND_PLANE", "SHOW_CONTACT_SHADE", "SHOW_SHADOW"})
-        steps.push_back({name, openGL20, {}, -1, firstFrame, installed, 0, 0, name});
-    return steps;
-}
-
 INSTANTIATE_TEST_SUITE_P(Viewer, StartUpEnding, ::testing::ValuesIn(endings),
-                         [](const auto &info) { return std::string(info.param.name); });
-INSTANTIATE_TEST_SUITE_P(Steps, StartUpEnding, ::testing::ValuesIn(stepSwitches()),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // The uniform values the band pair shows, before and after "w"; then the
