@@ -326,6 +326,14 @@ protected:
         write();
         ASSERT_NO_FATAL_FAILURE(importAndStart());
     }
+    // Starts the viewer again, at its start view.
+    void restartViewer()
+    {
+        stopProcess(v);
+        v = ChildProcess();
+        start();
+        ASSERT_TRUE(waitForFrames(v, 1));
+    }
     void TearDown() override
     {
         for (const auto &[shot, name] : shots)
@@ -401,18 +409,20 @@ TEST_F(Import, EachPictureLandsWhereItShould)
     }
 }
 
-// A world of one's own, six faces and no ground: a red sky, and below the
-// horizon green towards -X and blue towards +X (grey elsewhere). The glass
-// reflects the red sky; the ground is the world's lower half projected
-// from above the building, so it is green on the -X side and blue far out
-// on the +X side.
+// A world of one's own, six faces and no ground: a red sky with a white sun
+// low towards -X, and below the horizon green towards -X, blue elsewhere.
+// The glass reflects the red sky; the ground is the world's lower half
+// projected from above the building, so it is green on the -X side and
+// blue far out on the +X side; the building's shadow falls towards +X.
 TEST_F(Import, TheBuildingStandsInAndReflectsItsWorld)
 {
     const Rgb sky{230, 40, 40}, west{40, 200, 40}, east{40, 40, 230};
-    for (const char *face : {"px", "nx", "py", "ny", "pz", "nz"})
-        writePicture(source + "/world/" + face + ".tga", [&](int, int y) {
+    for (const std::string face : {"px", "nx", "py", "ny", "pz", "nz"})
+        writePicture(source + "/world/" + face + ".tga", [&](int x, int y) {
             const bool below = face[1] == 'y' ? face[0] == 'n' : y >= kSize / 2;
-            return Texel{!below ? sky : std::string(face) == "px" ? east : std::string(face) == "nx" ? west : grey, 255};
+            // nx seen from inside: the sun along (-1, 0.5, 0) is its point (16, 8).
+            const bool sun = face == "nx" && std::hypot(x - 15.5, y - 7.5) < 2.5;
+            return Texel{sun ? white : !below ? sky : face == "nx" ? west : east, 255};
         });
     ASSERT_NO_FATAL_FAILURE(importAndStart());
     const View start = fly("f", "world-ground");
@@ -420,9 +430,16 @@ TEST_F(Import, TheBuildingStandsInAndReflectsItsWorld)
     EXPECT_TRUE(near.g > 2 * std::max(near.r, near.b) && far.b > 2 * std::max(far.r, far.g))
         << "the ground by the eye " << near.r << " " << near.g << " " << near.b << ", far on "
         << far.r << " " << far.g << " " << far.b;
+    // From above the -X side, looking down towards +X: the ground 1.5 beyond
+    // the +X wall lies in the building's shadow, that beside it off the -Z
+    // wall does not.
+    const View above = fly("r" + std::string(9, 'r') + std::string(17, 'w') + std::string(18, 'f'), "world-shadow");
+    const Rgb shadowed = above.colourAt({2.5, 0, 0.5}), lit = above.colourAt({2.5, 0, -0.8});
+    EXPECT_LT(shadowed.b * 10, lit.b * 8) << "in the shadow " << shadowed.b << ", beside it " << lit.b;
+    restartViewer();
     // Along the front's curtain wall at a grazing angle: its glass above the
     // eye mirrors the sky.
-    const View grazing = fly("r" + std::string(4, 'd') + std::string(30, 'w') + std::string(12, 'q'), "world-glass");
+    const View grazing = fly(std::string(4, 'd') + std::string(30, 'w') + std::string(12, 'q'), "world-glass");
     int red = 0;
     for (double x = 0.1; x < 0.95; x += 0.05) {
         const Rgb c = grazing.colourAt({x, 0.85, 1.0});
