@@ -165,7 +165,7 @@ bool skyFaceNamed(const std::string &name, int *family, int *slot) {
     for (int f = 0; f < kSkyFamilies; ++f)
         for (int k = 0; k < texlayout::kSlotCount; ++k) {
             const std::string face = familyName(f, k);
-            if (name == face || (f == kSuffixFamily && endsWith(name, "_" + face))) {
+            if (name == face || endsWith(name, "_" + face)) { // any family may carry a "<name>_" prefix
                 *family = f, *slot = k;
                 return true;
             }
