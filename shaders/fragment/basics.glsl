@@ -44,7 +44,6 @@ uniform samplerCube wallTex; // room cube map, or the world when drawing the sky
 uniform int useWalls;        // 1: building face, 0: sky
 uniform vec3 camPos;         // eye, world units
 uniform vec4 lightColor;
-uniform vec3 offset;         // where a room is looked at from, within its box
 
 const vec3 BUILDING_CENTRE = vec3(0.5, 0.5, 0.5);
 const float MIN_STEP = 1.0e-5;      // smallest ray component divided by
@@ -66,11 +65,10 @@ float ramp(float a, float b, float x)
     return clamp((x - a) * (1.0 / (b - a)), 0.0, 1.0);
 }
 
-// "offset" along the facade's frame (across, up, inwards).
-vec3 lookFrom()
+// The face's normal on the side the eye is on.
+vec3 seenNormal()
 {
-    vec3 n = faceNormal;
-    return vec3(dot(offset, abs(facadeAcross(n))), dot(offset, abs(facadeUp(n))), dot(offset, abs(n)));
+    return dot(faceNormal, viewRay) > 0.0 ? -faceNormal : faceNormal;
 }
 
 // A direction from the room's centre, given in the facade's frame

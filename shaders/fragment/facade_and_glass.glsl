@@ -7,7 +7,7 @@ const float TINTED_F0 = 0.30;       // and of the curtain wall's tinted glass
 // The view mirrored in the face.
 vec3 mirroredView(vec3 rd)
 {
-    return rd - (2.0 * dot(rd, seenNormal)) * seenNormal;
+    return rd - (2.0 * dot(rd, seenNormal())) * seenNormal();
 }
 
 // The sun's highlight along unit direction r: cos^256, by squaring.
@@ -63,7 +63,7 @@ vec3 facadeAndGlass(vec3 inside, vec4 reflected, vec3 rd, vec2 dx, vec2 dy)
     vec3 wall = facade.rgb * (faceLight.rgb * nearGround + sunLight * lightColor.rgb * faceLight.a);
 
     vec3 mirrored = mirroredView(rd);
-    float fresnel = glassReflectance(-dot(rd, seenNormal), facade.a);
+    float fresnel = glassReflectance(-dot(rd, seenNormal()), facade.a);
     return mix(mix(inside, wall, facade.a), reflected.rgb, fresnel)
          + lightColor.rgb * (sunLight / SUN_LIGHT) * (SUN_GLINT * fresnel * sunGlint(mirrored));
 }

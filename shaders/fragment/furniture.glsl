@@ -16,7 +16,7 @@ Layer furnitureLayer(Room room, vec2 entry, vec3 ray, float tWall)
     Layer f;
     f.depth = room.depth * mix(0.3, 0.75, furnitureDepthHash(room));
     float t = f.depth / ray.z;
-    vec2 inRoom = 2.0 * ((entry + ray.xy * t - room.lo) * room.perSize - lookFrom().xy);
+    vec2 inRoom = 2.0 * ((entry + ray.xy * t - room.lo) * room.perSize - lookFrom.xy);
     float piece = floor(pieceHash(room) * 5.0);
     vec2 corner = vec2(mod(piece, 2.0), floor(piece * 0.5)) * 2.0 - 1.0;
     float turned = turnHash(room) < 0.5 ? -1.0 : 1.0;

@@ -44,7 +44,7 @@ Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e, vec3 rd)
     bool flatFace = roomGrid.w > 0.5;
     float ny = faceNormal.y;
     vec3 hit = vec3(entry + ray.xy * e.t, ray.z * e.t);
-    vec3 q = 2.0 * ((hit - vec3(room.lo, 0.0)) * vec3(room.perSize, 1.0 / room.depth) - lookFrom());
+    vec3 q = 2.0 * ((hit - vec3(room.lo, 0.0)) * vec3(room.perSize, 1.0 / room.depth) - lookFrom);
 
     // The wall met lies in a neighbouring facade when the hit point is on
     // the grid's edge along that wall's axis; side walls of the walls'
@@ -65,8 +65,14 @@ Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e, vec3 rd)
 
     Surface s;
     // The window and the inner edge of its frame look out; the frame hides
-    // the seam where the lookup turns from the wall to the world.
-    s.look = outside && opening < 0.03 ? skyCopyLook(rd) : fromFacadeFrame(inRoomStyle(room, outside ? plain : q));
+    // the seam where the lookup turns from the wall to the world. Through
+    // it, the face's sky copy towards that wall, at the view's height: its
+    // rim is the face's plane, its middle the sky straight up or out.
+    vec2 side = hitX ? vec2(sign(q.x), 0.0) : vec2(0.0, sign(q.y));
+    float height = clamp(dot(rd, facadeUp(faceNormal)), -1.0, 1.0);
+    vec2 lookOut = flatFace ? side : side * (1.0 - abs(height)) + vec2(0.0, height);
+    vec3 world = onSheet(faceNormal, SKY_COPY_CENTRE + SKY_COPY_HALF * lookOut);
+    s.look = outside && opening < 0.03 ? world : fromFacadeFrame(inRoomStyle(room, outside ? plain : q));
     s.depth = hit.z;
     s.window = outside ? ramp(0.01, -0.01, opening) : 0.0;
     s.frame = outside ? ramp(0.08, 0.06, opening) : 0.0;

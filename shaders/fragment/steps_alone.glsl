@@ -89,7 +89,7 @@ vec3 roomStepAlone(BuildingSoFar b)
     shown = mix(b.inside, facade.rgb, facade.a);
 #endif
 #ifdef SHOW_FRESNEL
-    shown = vec3(glassReflectance(-dot(b.rd, seenNormal), facadeTexel(b.dx, b.dy).a));
+    shown = vec3(glassReflectance(-dot(b.rd, seenNormal()), facadeTexel(b.dx, b.dy).a));
 #endif
     return shown;
 }

@@ -4,11 +4,11 @@
 //
 // The ten varyings fill exactly the 32 floats that OpenGL 2.0 guarantees
 // (GL_MAX_VARYING_FLOATS = 32): 2 + 3 * 6 + 4 * 3. Another one needs a
-// float freed here first.
+// float freed here first (the normal on the eye's side is worked out in the
+// fragment stage from the face's normal for that reason).
 varying vec2 facadeUV;   // facade coordinates (texture set 0)
 varying vec3 viewRay;    // world-space ray from the eye through this point
 varying vec3 faceNormal; // the face's outward normal
-varying vec3 seenNormal; // the normal on the side the eye is on
 varying vec3 sunDir;     // unit direction towards the sun
 varying vec4 faceLight;  // rgb: the open sky's and the ground's light on the
                          // face; a: the sun's, by its angle
@@ -18,6 +18,7 @@ varying vec3 roomRay;    // the view ray in rooms along (across, up, inwards)
 varying vec4 roomGrid;   // xy: the room grid's signed extent along (across,
                          // up); z: rooms through the building; w: 1 on the
                          // roof and the underside
+varying vec3 lookFrom;   // "offset": where a room is looked at from, in its box
 varying vec3 sunLight;   // on a face: the sun's light on the facade; on the
                          // sky: x the shadow's strength, y 1 where the
                          // ground is the world map's tile (0: the world's

@@ -8,6 +8,7 @@
 
 uniform vec3 camPos;     // eye, world units
 uniform vec3 wallFreq;   // multiplies the room grid per axis
+uniform vec3 offset;     // where a room is looked at from, within its box
 uniform vec4 lightPos;   // sun position (w = 1) or direction (w = 0)
 uniform vec4 lightColor;
 uniform samplerCube wallTex; // room cube map, or the world when drawing the sky
@@ -58,7 +59,7 @@ void main()
     vec3 up = facadeUp(n);
     vec3 across = facadeAcross(n);
     // A face is flat, so the eye is on one side of it at every vertex.
-    seenNormal = dot(n, viewRay) > 0.0 ? -n : n;
+    vec3 seenNormal = dot(n, viewRay) > 0.0 ? -n : n;
     readSun(n);
     faceLight = vec4(mix(GROUND_BOUNCE, SKY_FILL, 0.5 + 0.5 * seenNormal.y) * lightColor.rgb,
                      max(dot(seenNormal, sunDir), 0.0));
@@ -70,6 +71,7 @@ void main()
     vec3 d = viewRay * freq;
     roomEntry = vec4(dot(p, across), dot(p, up), cubePos.y, dot(n, vec3(1.0, 2.0, 3.0)));
     roomRay = vec3(dot(d, across), dot(d, up), -dot(d, n));
+    lookFrom = vec3(dot(offset, abs(across)), dot(offset, abs(up)), dot(offset, abs(n)));
     roomGrid = vec4(dot(freq, across), dot(freq, up), dot(freq, abs(n)), flatFace);
     gl_Position = ftransform();
 }
