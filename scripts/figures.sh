@@ -275,7 +275,8 @@ room_map_figure() {
   text "$((sheet_x + sheet_side / 2))" "$((top - 8 + f / 2))" middle "the sheet (posz.tga), seen from outside"
   sheet_face "$sheet_x" $((top + f / 2)) "$sheet_side"
   world_cell $((sheet_x + sheet_side + 40)) $((top + f / 2)) "$sheet_side"
-  text "$sheet_x" $((top + f / 2 + sheet_side + 24)) start "cells 2/3 apart, each read over the square of half-size 0.32"
+  text "$sheet_x" $((top + f / 2 + sheet_side + 24)) start \
+    "cells $(num "$(layout_double kCellPitch)" 3) apart, each read over the square of half-size $(num "$(layout_double kCellHalf)" 2)"
   svg_close
 }
 
