@@ -2,8 +2,9 @@
 # Makes the pictures of docs/how-it-works.md: one per step of the technique,
 # each drawn by the viewer's own shader pair, its fragment stage joined by
 # the build's shader_join with one SHOW_... switch defined, on a virtual
-# display. Run it again after changing the shader pair; it remakes every
-# picture in the directory.
+# display; two finished views of the same windows from either side; and,
+# with scripts/figures.sh, the figures and the listing. Run it again after
+# changing the shader pair; it remakes every picture in the directory.
 #   scripts/explain.sh [OUTDIR [SHOT]...]   (default docs/how, every picture)
 #   scripts/explain.sh --list               the pictures, one a line
 # A SHOT is a line of the table below, "picture switch keys"; given, only
@@ -20,10 +21,14 @@ near=wwwwwwwwwwwwwwwwwaae                             # a few rooms of the -X fa
 oblique=wwwwwwwwwwwwwwaaaaaee                         # the -X face from its left
 grazing=ddddwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwqqqqqqqqqqqq  # along the +Z face's glass
 above=rrrrrrrrrwwwwwwwwwwwwwwwwwffffffffffffffffff      # the building on its ground
+from_left=wwwwwwwwwwwwwwwaaae                         # the -X face, then from its right
+from_right=wwwwwwwwwwwwwwwdddq
 
 # picture  switch  view; "-" is the finished picture.
 shots=(
   "idea - $near"
+  "parallax-left - $from_left"
+  "parallax-right - $from_right"
   "cells SHOW_ROOM_CELLS $oblique"
   "surface SHOW_SURFACE_MET $oblique"
   "room-map SHOW_ROOM_MAP $oblique"
@@ -73,3 +78,4 @@ for shot in "${shots[@]}"; do
     >/dev/null
   echo "$output/$name.png (${switch/#-/finished})"
 done
+scripts/figures.sh "$output"
