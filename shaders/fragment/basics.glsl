@@ -79,12 +79,18 @@ vec3 fromFacadeFrame(vec3 q)
     return facadeAcross(n) * q.x + facadeUp(n) * q.y - n * q.z;
 }
 
+// The direction into the room map of point `onMap` (each -1..1 over its
+// square) of the face's sky copy.
+vec3 skyCopyPoint(vec2 onMap)
+{
+    return onSheet(faceNormal, SKY_COPY_CENTRE + SKY_COPY_HALF * onMap);
+}
+
 // Where the face's own copy of the sky (in the sheet's centre cell) shows
 // the world along the unit direction r: the paraboloid map of the half of
 // the world in front of the face. Directions behind the face meet the rim.
 vec3 skyCopyLook(vec3 r)
 {
     vec3 n = faceNormal;
-    vec2 onMap = vec2(dot(r, facadeAcross(n)), dot(r, facadeUp(n))) / (1.0 + max(dot(r, n), 0.0));
-    return onSheet(n, SKY_COPY_CENTRE + SKY_COPY_HALF * onMap);
+    return skyCopyPoint(vec2(dot(r, facadeAcross(n)), dot(r, facadeUp(n))) / (1.0 + max(dot(r, n), 0.0)));
 }

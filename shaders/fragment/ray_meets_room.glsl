@@ -71,8 +71,7 @@ Surface roomSurface(Room room, vec2 entry, vec3 ray, BoxExit e, vec3 rd)
     vec2 side = hitX ? vec2(sign(q.x), 0.0) : vec2(0.0, sign(q.y));
     float height = clamp(dot(rd, facadeUp(faceNormal)), -1.0, 1.0);
     vec2 lookOut = flatFace ? side : side * (1.0 - abs(height)) + vec2(0.0, height);
-    vec3 world = onSheet(faceNormal, SKY_COPY_CENTRE + SKY_COPY_HALF * lookOut);
-    s.look = outside && opening < 0.03 ? world : fromFacadeFrame(inRoomStyle(room, outside ? plain : q));
+    s.look = outside && opening < 0.03 ? skyCopyPoint(lookOut) : fromFacadeFrame(inRoomStyle(room, outside ? plain : q));
     s.depth = hit.z;
     s.window = outside ? ramp(0.01, -0.01, opening) : 0.0;
     s.frame = outside ? ramp(0.08, 0.06, opening) : 0.0;

@@ -199,6 +199,13 @@ constexpr CellPoint kSunLightPatch = {0.6, -0.8};
 
 enum class WorldCellPart { SkyCopy, Far, Sun, SunLight };
 
+// The direction from a room map's centre of building set `set` to the
+// world cell's point p (cell units): the sheet's centre cell, on the face
+// that looks out through the facade.
+constexpr Dir3 worldCellDirection(int set, CellPoint p) {
+    return inFacadeFrame(set, {kCellHalf * p.x, kCellHalf * p.y, 1.0});
+}
+
 // The part of the world cell that its point (x, y) belongs to.
 constexpr WorldCellPart worldCellPartAt(double x, double y) {
     if (y >= kPatchRowTop)
@@ -227,6 +234,8 @@ constexpr double kWorldPatchStep = 0.2;
 constexpr double kWorldPatchHalf = 0.08;
 // The -Y face point of patch k along its row.
 constexpr double worldPatchAt(int k) { return (k - 0.5 * (kWorldPatchCount - 1)) * kWorldPatchStep; }
+// The direction from the world map's centre to the middle of patch k.
+constexpr Dir3 worldPatchDirection(int k) { return {worldPatchAt(k), -1.0, 0.0}; }
 
 // The patch that the -Y face point (a, b), each -1..1, belongs to, or -1.
 inline int worldPatchAtPoint(double a, double b) {

@@ -81,11 +81,10 @@ bool inWorldPatch(int slot, double s, double t) {
 
 // The sun's direction as the sheet face of `set` carries it.
 texlayout::Dir3 sunOfSheet(const RgbaImage &sheet, int set) {
-    const double a = texlayout::kCellHalf * texlayout::kSunPatch.x, b = texlayout::kCellHalf * texlayout::kSunPatch.y;
-    const texlayout::CubeTexel c = texlayout::cubeTexelAt(texlayout::inFacadeFrame(set, {a, b, 1.0}));
-    const unsigned char *p = &sheet.rgba[(static_cast<size_t>(c.t * sheet.height) * sheet.width +
-                                          static_cast<size_t>(c.s * sheet.width)) * 4];
-    return {p[0] / 127.5 - 1.0, p[1] / 127.5 - 1.0, p[2] / 127.5 - 1.0};
+    Cube cube;
+    cube.faces[set] = sheet;
+    const Color c = cubeColor(cube, texlayout::worldCellDirection(set, texlayout::kSunPatch));
+    return {2.0 * c.r - 1.0, 2.0 * c.g - 1.0, 2.0 * c.b - 1.0};
 }
 
 TEST(TextureTool, PicturesOfTheGeneratedTexturesImportBackToThem) {
@@ -300,9 +299,8 @@ TEST(TextureTool, AFloorAloneKeepsTheRestOfTheRoom) {
     EXPECT_EQ(texel(texlayout::kMinusYSlot, 0.5, 0.5), 200);   // the new floor
     EXPECT_EQ(texel(0, 0.5, 0.5), kOld.rgba[0]);                 // a wall
     EXPECT_EQ(texel(front, 0.1, 0.1), kOld.rgba[0]);             // a corner cell: a piece
-    const texlayout::CellPoint far = texlayout::kFarPatch;      // the far colour
-    EXPECT_GT(texel(front, 0.5 * (1.0 + texlayout::kCellHalf * far.x), 0.5 * (1.0 - texlayout::kCellHalf * far.y)),
-              kOld.rgba[0]);
+    EXPECT_GT(cubeColor(cube, texlayout::worldCellDirection(front, texlayout::kFarPatch)).r * 255.0,
+              kOld.rgba[0] + 0.5);                                // the far colour
 }
 
 // --- skies as people have them ---------------------------------------------------

@@ -658,8 +658,9 @@ RgbaImage groundFace(const Given &g, int side) {
 }
 
 // Writes the six world faces from the sky (or the old faces, where no sky
-// picture is given), -Y from the ground picture when one is given; returns
-// the world's sun and whether its -Y face holds a ground tile.
+// picture is given), -Y from the ground picture when one is given and
+// stamped with the world's sun and whether it holds a ground tile, which it
+// also returns.
 bool importWorld(const fs::path &root, const SetPictures &given, texlayout::SunRecord *sun, bool *groundTiled) {
     constexpr int world = texlayout::kWorldSet;
     Cube old;
@@ -689,28 +690,23 @@ bool importWorld(const fs::path &root, const SetPictures &given, texlayout::SunR
     // stays as the old world had it.
     *groundTiled = ground || (pictures.any() ? !(pictures.panorama || skyDown) : groundTiledIn(old));
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
-        const RgbaImage face = slot == texlayout::kMinusYSlot && ground
-                                   ? groundFace(*ground, side)
-                                   : renderSampledFace(slot, side, taps, [&](Dir3 d) { return skyColor(sky, d); });
+        RgbaImage face = slot == texlayout::kMinusYSlot && ground
+                             ? groundFace(*ground, side)
+                             : renderSampledFace(slot, side, taps, [&](Dir3 d) { return skyColor(sky, d); });
+        if (slot == texlayout::kMinusYSlot)
+            stampWorldPatches(&face, *sun, *groundTiled);
         if (!replaceTexture(texturePath(root, world, slot), face, TgaRowOrder::TopFirst))
             return false;
     }
     return true;
 }
 
-// The world imported, its sun and ground stamped into the world map, and
+// The world imported (its sun and ground stamped into the world map), and
 // what the building sets carry of it written into every set.
 bool importWorldIntoTree(const fs::path &root, const SetPictures &given) {
     texlayout::SunRecord sun;
     bool groundTiled = true;
-    if (!importWorld(root, given, &sun, &groundTiled))
-        return false;
-    const fs::path minusY = texturePath(root, texlayout::kWorldSet, texlayout::kMinusYSlot);
-    RgbaImage face;
-    if (!readTexture(minusY, &face))
-        return false;
-    stampWorldPatches(&face, sun, groundTiled);
-    return replaceTexture(minusY, face, TgaRowOrder::TopFirst) && writeWorldIntoSets(root, sun);
+    return importWorld(root, given, &sun, &groundTiled) && writeWorldIntoSets(root, sun);
 }
 
 // Builds the whole new tree in the staging folder.

@@ -1,6 +1,5 @@
 #include "world_cell.h"
 
-#include <algorithm>
 #include <cmath>
 
 using texlayout::Dir3;
@@ -26,6 +25,11 @@ Color skyCopyTexel(int set, double x, double y, double texel, const DirectionFn 
 }
 
 double encoded(double component) { return 0.5 + 0.5 * component; }
+
+// The value (0..1) that the world map carries in patch p.
+double worldPatchValue(const Cube &world, texlayout::WorldPatch p) {
+    return cubeColor(world, texlayout::worldPatchDirection(static_cast<int>(p))).a;
+}
 
 } // namespace
 
@@ -54,15 +58,6 @@ void stampWorldPatches(RgbaImage *face, const texlayout::SunRecord &sun, bool gr
         }
 }
 
-// The value (0..1) that the world map carries in patch p.
-double worldPatchValue(const Cube &world, texlayout::WorldPatch p) {
-    const RgbaImage &face = world.faces[texlayout::kMinusYSlot];
-    // The -Y face point (a, b) is (s, t) = ((a + 1) / 2, (1 - b) / 2).
-    const double s = 0.5 * (texlayout::worldPatchAt(static_cast<int>(p)) + 1.0);
-    const int i = std::clamp(static_cast<int>(s * face.width), 0, face.width - 1), j = face.height / 2;
-    return face.rgba[(static_cast<size_t>(j) * face.width + i) * 4 + 3] / 255.0;
-}
-
 bool groundTiledIn(const Cube &world) { return worldPatchValue(world, texlayout::WorldPatch::GroundTiled) > 0.5; }
 
 texlayout::SunRecord sunCarriedBy(const Cube cubes[]) {
@@ -72,9 +67,7 @@ texlayout::SunRecord sunCarriedBy(const Cube cubes[]) {
                                  component(texlayout::WorldPatch::SunZ)},
                                 texlayout::kSunLight, worldPatchValue(world, texlayout::WorldPatch::Shadow)};
     constexpr int set = 0;
-    const texlayout::CellPoint at = texlayout::kSunLightPatch;
-    const Color light = cubeColor(cubes[set], texlayout::inFacadeFrame(set, {texlayout::kCellHalf * at.x,
-                                                                             texlayout::kCellHalf * at.y, 1.0}));
+    const Color light = cubeColor(cubes[set], texlayout::worldCellDirection(set, texlayout::kSunLightPatch));
     if (light.a < 0.5) // the set carries a sun
         sun.light = {light.r, light.g, light.b};
     return sun;
