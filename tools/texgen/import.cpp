@@ -351,40 +351,31 @@ int styleViewTexels(const std::vector<const Given *> &pictures, int existingSide
 
 // --- a building set ----------------------------------------------------------------
 
-// The room surface of style `style` that direction c (in the facade's
-// frame) meets, sampled from its picture; false if that surface has no
-// picture.
-bool roomPictureColor(const SetPictures &given, int style, Dir3 c, Color *color) {
-    const double m = std::max({std::fabs(c.x), std::fabs(c.y), std::fabs(c.z)});
-    for (const texlayout::PictureFrame &p : texlayout::kRoomPictures) {
-        if (texlayout::dot(c, p.centre) < m)
-            continue;
-        const Given *g = stylePicture(given, p, style);
-        if (!g)
-            return false;
-        *color = samplePicture(g->picture.image, 0.5 * (texlayout::dot(c, p.right) / m + 1.0),
-                               0.5 * (1.0 - texlayout::dot(c, p.top) / m));
-        return true;
-    }
-    return false;
-}
-
-// A region of a picture: a square of `span` (in picture units) at (u0, v0).
+// A region of a picture: a square of `span` (in picture units) at (u0, v0);
+// no image where nothing is given for it.
 struct Region {
-    const RgbaImage *image;
-    double u0, v0, span;
+    const RgbaImage *image = nullptr;
+    double u0 = 0.0, v0 = 0.0, span = 1.0;
+};
+
+constexpr int kOutCellCount = static_cast<int>(texlayout::OutCell::Far) + 1;
+
+// What one building set's pictures give, found by name once so that the
+// texel functions look nothing up: each style's room surfaces by frame, and
+// the region that fills each sheet cell.
+struct SetSources {
+    const RgbaImage *surface[texlayout::kRoomStyles][texlayout::kRoomPictureCount] = {};
+    Region cell[kOutCellCount];
 };
 
 // Where the picture of a sheet cell comes from, if one is given: the
 // furniture picture's quarter for a piece, a blind's or curtains' picture
 // (or that of the first for the second) for the dressing.
-bool cellSource(const SetPictures &given, texlayout::OutCell cell, Region *region) {
+Region cellSource(const SetPictures &given, texlayout::OutCell cell) {
     const int piece = static_cast<int>(cell);
     if (piece < texlayout::kFurniturePieces) {
         const Given *g = find(given, texlayout::kFurniturePicture);
-        if (g)
-            *region = {&g->picture.image, piece & 1 ? 0.5 : 0.0, piece & 2 ? 0.0 : 0.5, 0.5};
-        return g;
+        return g ? Region{&g->picture.image, piece & 1 ? 0.5 : 0.0, piece & 2 ? 0.0 : 0.5, 0.5} : Region{};
     }
     for (const texlayout::DressingPicture &p : texlayout::kDressingPictures) {
         if (p.cell != cell)
@@ -392,9 +383,37 @@ bool cellSource(const SetPictures &given, texlayout::OutCell cell, Region *regio
         const Given *g = find(given, p.name);
         if (!g && p.fallback)
             g = find(given, p.fallback);
-        if (g)
-            *region = {&g->picture.image, 0.0, 0.0, 1.0};
-        return g;
+        return g ? Region{&g->picture.image, 0.0, 0.0, 1.0} : Region{};
+    }
+    return {};
+}
+
+SetSources setSources(const SetPictures &given) {
+    SetSources sources;
+    for (int style = 0; style < texlayout::kRoomStyles; ++style)
+        for (int k = 0; k < texlayout::kRoomPictureCount; ++k)
+            if (const Given *g = stylePicture(given, texlayout::kRoomPictures[k], style))
+                sources.surface[style][k] = &g->picture.image;
+    for (int cell = 0; cell < kOutCellCount; ++cell)
+        sources.cell[cell] = cellSource(given, static_cast<texlayout::OutCell>(cell));
+    return sources;
+}
+
+// The room surface of style `style` that direction c (in the facade's
+// frame) meets, sampled from its picture; false if that surface has no
+// picture.
+bool roomPictureColor(const SetSources &sources, int style, Dir3 c, Color *color) {
+    const double m = std::max({std::fabs(c.x), std::fabs(c.y), std::fabs(c.z)});
+    for (int k = 0; k < texlayout::kRoomPictureCount; ++k) {
+        const texlayout::PictureFrame &p = texlayout::kRoomPictures[k];
+        if (texlayout::dot(c, p.centre) < m)
+            continue;
+        const RgbaImage *image = sources.surface[style][k];
+        if (!image)
+            return false;
+        *color = samplePicture(*image, 0.5 * (texlayout::dot(c, p.right) / m + 1.0),
+                               0.5 * (1.0 - texlayout::dot(c, p.top) / m));
+        return true;
     }
     return false;
 }
@@ -412,13 +431,13 @@ Color regionColor(const Region &r, double x, double y) {
 // its cell, with alpha turned from opacity into "the room shows through",
 // or what the old sheet held; in the world cell the far colour, and what
 // the old cell held of the world. `texel` is one texel in face coordinates.
-Color sheetColor(const SetPictures &given, Dir3 c, Color far, double texel, const Cube &old, Dir3 d) {
+Color sheetColor(const SetSources &sources, Dir3 c, Color far, double texel, const Cube &old, Dir3 d) {
     const texlayout::SheetPoint p = texlayout::sheetPointAt(c.x / c.z, c.y / c.z);
     const texlayout::OutCell cell = texlayout::outCellAt(p.i, p.j);
     if (cell == texlayout::OutCell::Far)
         return texlayout::worldCellPartAt(p.x, p.y) == texlayout::WorldCellPart::Far ? far : cubeColor(old, d);
-    Region region;
-    if (!cellSource(given, cell, &region))
+    const Region &region = sources.cell[static_cast<int>(cell)];
+    if (!region.image)
         return cubeColor(old, d);
     return asSheetCell(regionColor(region, std::clamp(p.x, -1.0, 1.0), std::clamp(p.y, -1.0, 1.0)), p.x, p.y,
                        texel);
@@ -490,6 +509,7 @@ bool importRoomMap(const fs::path &root, int set, const SetPictures &given) {
     int taps = 1;
     for (const Given *g : surfaces)
         taps = std::max(taps, tapsFor(longestSide(*g), texels));
+    const SetSources sources = setSources(given);
     RgbaImage views[texlayout::kSlotCount][texlayout::kRoomStyles];
     std::vector<const RgbaImage *> walls;
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
@@ -498,7 +518,7 @@ bool importRoomMap(const fs::path &root, int set, const SetPictures &given) {
         for (int style = 0; style < texlayout::kRoomStyles; ++style) {
             views[slot][style] = renderSampledFace(slot, texels, taps, [&](Dir3 d) {
                 Color c;
-                return roomPictureColor(given, style, texlayout::toFacadeFrame(set, d), &c)
+                return roomPictureColor(sources, style, texlayout::toFacadeFrame(set, d), &c)
                            ? c
                            : styledCubeColor(old, set, style, d);
             });
@@ -508,7 +528,7 @@ bool importRoomMap(const fs::path &root, int set, const SetPictures &given) {
     }
     const Color far = meanOf(walls);
     made.faces[set] = renderSampledFace(set, side, sheetTaps(given, side), [&](Dir3 d) {
-        return sheetColor(given, texlayout::toFacadeFrame(set, d), far, 2.0 / side, old, d);
+        return sheetColor(sources, texlayout::toFacadeFrame(set, d), far, 2.0 / side, old, d);
     });
     for (int slot = 0; slot < texlayout::kSlotCount; ++slot)
         if (!replaceTexture(texturePath(root, set, slot), made.faces[slot], TgaRowOrder::TopFirst))
@@ -689,16 +709,14 @@ bool importWorld(const fs::path &root, const SetPictures &given, texlayout::SunR
     // With neither a sky nor a ground picture (a sun alone), the ground
     // stays as the old world had it.
     *groundTiled = ground || (pictures.any() ? !(pictures.panorama || skyDown) : groundTiledIn(old));
-    for (int slot = 0; slot < texlayout::kSlotCount; ++slot) {
+    return runJobs(texlayout::kSlotCount, [&](int slot) {
         RgbaImage face = slot == texlayout::kMinusYSlot && ground
                              ? groundFace(*ground, side)
                              : renderSampledFace(slot, side, taps, [&](Dir3 d) { return skyColor(sky, d); });
         if (slot == texlayout::kMinusYSlot)
             stampWorldPatches(&face, *sun, *groundTiled);
-        if (!replaceTexture(texturePath(root, world, slot), face, TgaRowOrder::TopFirst))
-            return false;
-    }
-    return true;
+        return replaceTexture(texturePath(root, world, slot), face, TgaRowOrder::TopFirst);
+    });
 }
 
 // The world imported (its sun and ground stamped into the world map), and

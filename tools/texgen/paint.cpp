@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-double clamp01(double x) { return std::min(1.0, std::max(0.0, x)); }
-
 double smoothstep(double edge0, double edge1, double x) {
     const double k = clamp01((x - edge0) / (edge1 - edge0));
     return k * k * (3.0 - 2.0 * k);
@@ -17,10 +15,6 @@ Color mix(Color a, Color b, double k) {
 }
 
 Color shade(Color c, double k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
-
-Color add(Color a, Color b) { return {a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a}; }
-
-Color scaled(Color c, double k) { return {c.r * k, c.g * k, c.b * k, c.a * k}; }
 
 Color over(Color base, Color top, double k) { return mix(base, top, clamp01(k)); }
 

@@ -2,6 +2,7 @@
 #ifndef PAINT_H
 #define PAINT_H
 
+#include <algorithm>
 #include <cstdint>
 
 constexpr double kPi = 3.14159265358979323846;
@@ -12,7 +13,8 @@ struct Color {
 
 constexpr Color rgb(double r, double g, double b) { return {r, g, b, 1.0}; }
 
-double clamp01(double x);
+// The small ones are inline: the texture tool calls them for every texel.
+inline double clamp01(double x) { return std::min(1.0, std::max(0.0, x)); }
 double smoothstep(double edge0, double edge1, double x);
 double mixd(double a, double b, double k);
 // Linear blend of all four channels: a at k = 0, b at k = 1.
@@ -20,8 +22,8 @@ Color mix(Color a, Color b, double k);
 // Scales the colour channels, leaving alpha.
 Color shade(Color c, double k);
 // Channel-wise sum and scaling of all four channels (for averages).
-Color add(Color a, Color b);
-Color scaled(Color c, double k);
+inline Color add(Color a, Color b) { return {a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a}; }
+inline Color scaled(Color c, double k) { return {c.r * k, c.g * k, c.b * k, c.a * k}; }
 // Paints `top` over `base` with coverage k (0..1), keeping top's alpha
 // blended in as well.
 Color over(Color base, Color top, double k);

@@ -138,10 +138,13 @@ Color samplePicture(const RgbaImage &image, double u, double v) {
     const size_t dy = y0 + 1 < image.height ? static_cast<size_t>(image.width) * 4 : 0;
     const unsigned char *p = &image.rgba[(static_cast<size_t>(y0) * image.width + x0) * 4];
     const double fx = x - x0, fy = y - y0;
-    const double w00 = (1 - fx) * (1 - fy), w10 = fx * (1 - fy), w01 = (1 - fx) * fy, w11 = fx * fy;
+    // The weights carry the 1/255 that turns bytes into 0..1.
+    constexpr double kByte = 1.0 / 255.0;
+    const double w00 = (1 - fx) * (1 - fy) * kByte, w10 = fx * (1 - fy) * kByte, w01 = (1 - fx) * fy * kByte,
+                 w11 = fx * fy * kByte;
     double channel[4];
     for (int c = 0; c < 4; ++c)
-        channel[c] = (w00 * p[c] + w10 * p[dx + c] + w01 * p[dy + c] + w11 * p[dx + dy + c]) / 255.0;
+        channel[c] = w00 * p[c] + w10 * p[dx + c] + w01 * p[dy + c] + w11 * p[dx + dy + c];
     return {channel[0], channel[1], channel[2], channel[3]};
 }
 

@@ -58,6 +58,8 @@ RgbaImage renderPainted(int width, int height, const TexelFn &f) {
 }
 
 RgbaImage renderSampled(int width, int height, int taps, const TexelFn &f) {
+    if (taps == 1) // the common case, a texel per pixel or fewer: one point at its centre
+        return renderWith(width, height, [&](int i, int j) { return f((i + 0.5) / width, (j + 0.5) / height); });
     return renderWith(width, height, [&](int i, int j) {
         Color sum{0.0, 0.0, 0.0, 0.0};
         for (int b = 0; b < taps; ++b)
