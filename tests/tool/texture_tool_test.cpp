@@ -152,6 +152,39 @@ void writeText(const fs::path &path, const std::string &text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+std::string bigEndian(uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
+}
+
+uint32_t crc32Of(const std::string &bytes) {
+    uint32_t crc = 0xffffffffu;
+    for (const unsigned char b : bytes) {
+        crc ^= b;
+        for (int k = 0; k < 8; ++k)
+            crc = crc >> 1 ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A grey PNG one row high, its row stored in one uncompressed deflate block
+// (so at most 65534 pixels wide): a picture wider than any writer here makes.
+void writeGreyRowPng(const fs::path &path, uint32_t width) {
+    const std::string row = '\0' + std::string(width, '\x80');   // filter 0, then the pixels
+    uint32_t a = 1, b = 0;                                       // Adler-32 of the row
+    for (const unsigned char c : row)
+        a = (a + c) % 65521, b = (b + a) % 65521;
+    const uint16_t n = static_cast<uint16_t>(row.size()), inverse = static_cast<uint16_t>(~n);
+    const std::string deflate = std::string("\x78\x01\x01", 3) + static_cast<char>(n & 255) +
+                                static_cast<char>(n >> 8) + static_cast<char>(inverse & 255) +
+                                static_cast<char>(inverse >> 8) + row + bigEndian(b << 16 | a);
+    const auto chunk = [](const std::string &type, const std::string &data) {
+        return bigEndian(static_cast<uint32_t>(data.size())) + type + data + bigEndian(crc32Of(type + data));
+    };
+    writeText(path, std::string("\x89PNG\r\n\x1a\n", 8) +
+                        chunk("IHDR", bigEndian(width) + bigEndian(1) + std::string("\x08\0\0\0\0", 5)) +
+                        chunk("IDAT", deflate) + chunk("IEND", ""));
+}
+
 // Every file under root with its contents.
 std::map<std::string, std::string> snapshot(const fs::path &root) {
     std::map<std::string, std::string> files;
@@ -215,8 +248,11 @@ const Case kCases[] = {
          writePictureFile(s / "left/floor.tga", 8, 8);
          writePictureFile(s / "left/FLOOR.bmp", 8, 8);
      }, "left/floor.tga", "given twice", false},
-    {"a picture too large to read", [](const fs::path &s) { writePictureFile(s / "left/floor.tga", 17000, 4); },
-     "left/floor.tga", "16384", false},
+    {"a picture too large to read", [](const fs::path &s) { writePictureFile(s / "left/floor.tga", 16001, 4); },
+     "left/floor.tga", "16000 pixels a side", false},
+    {"a PNG too wide for the library, which says nothing of it",
+     [](const fs::path &s) { writeGreyRowPng(s / "left/floor.png", 16001); }, "left/floor.png",
+     "16000 pixels a side", false},
     {"names in capitals", [](const fs::path &s) { writePictureFile(s / "Left/FLOOR.TGA", kFace, kFace); },
      "", "imported", true},
     {"files that are no pictures", [](const fs::path &s) {

@@ -66,7 +66,10 @@ bool decodeInto(MagickWand *wand, const std::string &path, std::string *why) {
     // "%d" in the name from being read as a pattern.
     const std::string first = path + "[0]";
     if (MagickPingImage(wand, first.c_str()) == MagickFalse) {
-        *why = wandError(wand);
+        // The library says nothing of a picture over its size limit.
+        *why = wandError(wand, ("the picture cannot be decoded: it is damaged, or more than " +
+                                std::to_string(kMaxPictureSide) + " pixels a side")
+                                   .c_str());
         return false;
     }
     if (!withinPictureLimits(MagickGetImageWidth(wand), MagickGetImageHeight(wand), why))
