@@ -754,7 +754,10 @@ int importPictures(const std::string &source, const std::string &textures) {
         return 1;
     Staging staging;
     std::string why;
-    if (!beginStaging(textures, &staging, &why)) {
+    const bool staged = beginStaging(textures, &staging, &why);
+    for (const auto &[path, what] : staging.mended)
+        report(path.string(), what);
+    if (!staged) {
         report(textures, why);
         return 1;
     }

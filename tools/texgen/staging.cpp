@@ -37,7 +37,7 @@ bool processAlive(long pid) { return kill(static_cast<pid_t>(pid), 0) == 0 || er
 
 // Cleans up after runs that were killed: their staging folders go, and a
 // tree moved aside just before a swap that never came is put back.
-void removeStale(const fs::path &target) {
+void removeStale(const fs::path &target, Staging *staging) {
     std::error_code error;
     for (const fs::directory_entry &entry : fs::directory_iterator(target.parent_path(), error)) {
         const std::string name = entry.path().filename().string();
@@ -47,11 +47,11 @@ void removeStale(const fs::path &target) {
             continue;
         if (old && !fs::exists(target, error)) {
             fs::rename(entry.path(), target, error);
-            std::fprintf(stderr, "%s: put back from %s, left by an import that was stopped\n",
-                         target.c_str(), entry.path().c_str());
+            staging->mended.emplace_back(target, "put back from " + entry.path().string() +
+                                                     ", left by an import that was stopped");
         } else {
             fs::remove_all(entry.path(), error);
-            std::fprintf(stderr, "%s: removed, left by an import that was stopped\n", entry.path().c_str());
+            staging->mended.emplace_back(entry.path(), "removed, left by an import that was stopped");
         }
     }
 }
@@ -106,7 +106,7 @@ bool beginStaging(const fs::path &target, Staging *staging, std::string *why) {
             *why = dir.string() + ": cannot be written";
             return false;
         }
-    removeStale(staging->target);
+    removeStale(staging->target, staging);
     staging->dir = parent / markedName(staging->target, "staging", getpid());
     staging->scratch = parent / markedName(staging->target, "scratch", getpid());
     for (const fs::path &dir : {staging->dir, staging->scratch}) {

@@ -8,11 +8,16 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct Staging {
     std::filesystem::path target;   // the tree to replace (it need not exist)
     std::filesystem::path dir;      // where the new tree is built
     std::filesystem::path scratch;  // for temporary files of the work
+    // What was tidied away after runs that were stopped: each path and what
+    // became of it, for the caller to report.
+    std::vector<std::pair<std::filesystem::path, std::string>> mended;
 };
 
 // Checks that target can be replaced, removes stale staging folders beside
