@@ -679,9 +679,9 @@ RgbaImage groundFace(const Given &g, int side) {
 
 // Writes the six world faces from the sky (or the old faces, where no sky
 // picture is given), -Y from the ground picture when one is given and
-// stamped with the world's sun and whether it holds a ground tile, which it
-// also returns.
-bool importWorld(const fs::path &root, const SetPictures &given, texlayout::SunRecord *sun, bool *groundTiled) {
+// stamped with the world's sun and whether it holds a ground tile; the
+// faces written are also left in `made`.
+bool importWorld(const fs::path &root, const SetPictures &given, texlayout::SunRecord *sun, Cube *made) {
     constexpr int world = texlayout::kWorldSet;
     Cube old;
     SkyPictures pictures;
@@ -708,13 +708,14 @@ bool importWorld(const fs::path &root, const SetPictures &given, texlayout::SunR
         return false;
     // With neither a sky nor a ground picture (a sun alone), the ground
     // stays as the old world had it.
-    *groundTiled = ground || (pictures.any() ? !(pictures.panorama || skyDown) : groundTiledIn(old));
+    const bool groundTiled = ground || (pictures.any() ? !(pictures.panorama || skyDown) : groundTiledIn(old));
     return runJobs(texlayout::kSlotCount, [&](int slot) {
-        RgbaImage face = slot == texlayout::kMinusYSlot && ground
-                             ? groundFace(*ground, side)
-                             : renderSampledFace(slot, side, taps, [&](Dir3 d) { return skyColor(sky, d); });
+        RgbaImage &face = made->faces[slot];
+        face = slot == texlayout::kMinusYSlot && ground
+                   ? groundFace(*ground, side)
+                   : renderSampledFace(slot, side, taps, [&](Dir3 d) { return skyColor(sky, d); });
         if (slot == texlayout::kMinusYSlot)
-            stampWorldPatches(&face, *sun, *groundTiled);
+            stampWorldPatches(&face, *sun, groundTiled);
         return replaceTexture(texturePath(root, world, slot), face, TgaRowOrder::TopFirst);
     });
 }
@@ -723,8 +724,8 @@ bool importWorld(const fs::path &root, const SetPictures &given, texlayout::SunR
 // what the building sets carry of it written into every set.
 bool importWorldIntoTree(const fs::path &root, const SetPictures &given) {
     texlayout::SunRecord sun;
-    bool groundTiled = true;
-    return importWorld(root, given, &sun, &groundTiled) && writeWorldIntoSets(root, sun);
+    Cube world;
+    return importWorld(root, given, &sun, &world) && writeWorldIntoSets(root, world, sun);
 }
 
 // Builds the whole new tree in the staging folder.

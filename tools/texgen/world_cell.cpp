@@ -75,10 +75,7 @@ texlayout::SunRecord sunCarriedBy(const Cube cubes[]) {
 
 WorldLight generatedWorld() { return {generatedWorldTexel, texlayout::kGeneratedSun}; }
 
-bool writeWorldIntoSets(const std::filesystem::path &root, const texlayout::SunRecord &sun) {
-    Cube world;
-    if (!readCube(root, texlayout::kWorldSet, &world))
-        return false;
+bool writeWorldIntoSets(const std::filesystem::path &root, const Cube &world, const texlayout::SunRecord &sun) {
     const WorldLight light = {[&world](Dir3 d) { return cubeColor(world, d); }, sun};
     return runJobs(texlayout::kBuildingSets, [&](int set) {
         RgbaImage sheet;

@@ -38,8 +38,8 @@ texlayout::SunRecord sunCarriedBy(const Cube cubes[]);
 WorldLight generatedWorld();
 
 // Writes the world cell of every building set under root from the world
-// map there (already stamped) and the sun's light; false, with a message,
-// on failure.
-bool writeWorldIntoSets(const std::filesystem::path &root, const texlayout::SunRecord &sun);
+// map (as written there, already stamped) and the sun's light; false, with
+// a message, on failure.
+bool writeWorldIntoSets(const std::filesystem::path &root, const Cube &world, const texlayout::SunRecord &sun);
 
 #endif
